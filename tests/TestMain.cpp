@@ -1,0 +1,18 @@
+// Test main: pins the offscreen platform, the C locale and 96 dpi, so that
+// drawing and measuring give the same pixels on every machine.
+#include <QGuiApplication>
+#include <clocale>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "core/geometry/Geometry.h"
+
+int main(int argc, char **argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  setenv("QT_FONT_DPI", "96", 1);
+  std::setlocale(LC_ALL, "C.UTF-8");
+  ::testing::InitGoogleTest(&argc, argv);
+  QGuiApplication app(argc, argv);
+  lumora::SetPixelsPerInch(96);
+  return RUN_ALL_TESTS();
+}

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
+#ifdef LUMORA_TEST_CORE
 #include "core/geometry/Geometry.h"
+#endif
 
 int main(int argc, char **argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -13,6 +15,8 @@ int main(int argc, char **argv) {
   std::setlocale(LC_ALL, "C.UTF-8");
   ::testing::InitGoogleTest(&argc, argv);
   QGuiApplication app(argc, argv);
+#ifdef LUMORA_TEST_CORE
   lumora::SetPixelsPerInch(96);
+#endif
   return RUN_ALL_TESTS();
 }

@@ -1,0 +1,10 @@
+#include "core/geometry/StyleLine.h"
+
+namespace lumora {
+
+TStyleLine &StyleLine() {
+  static TStyleLine instance;
+  return instance;
+}
+
+} // namespace lumora

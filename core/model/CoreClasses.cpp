@@ -1,0 +1,14 @@
+#include "core/model/CoreClasses.h"
+
+#include "core/model/ClassRegistry.h"
+#include "core/model/DummyDrawObj.h"
+#include "core/model/NullObj.h"
+
+namespace lumora {
+
+void RegisterCoreClasses(TObjClassList &aList) {
+  aList.Add<TNullObj>();
+  aList.Add<TDummyDrawObj>();
+}
+
+} // namespace lumora

@@ -1,0 +1,166 @@
+#include "core/model/MakeInfo.h"
+
+#include <QDateTime>
+#include <QThread>
+
+#include "core/model/CommonObj.h"
+#include "core/model/CoreContext.h"
+#include "core/model/CustomMaker.h"
+#include "core/model/ObjPool.h"
+#include "core/stream/MetaStream.h"
+#include "core/support/RectOps.h"
+
+namespace lumora {
+
+namespace {
+const QString kPlaceholderKind = QStringLiteral("仮オブジェクト");
+const QString kFileNameCommand = QStringLiteral("ファイル名");
+constexpr char kIdDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+} // namespace
+
+// ---- TMakeInfo ----
+
+void TMakeInfo::Assign(const TMakeInfo &aSource) {
+  SysMode = aSource.SysMode;
+  Base = aSource.Base;
+  Canvas = aSource.Canvas;
+  GrabHandle = aSource.GrabHandle;
+  RootObj = aSource.RootObj;
+}
+
+void TMakeInfo::Construct(TBaseWindow *aBase, TCanvas *aCanvas, TMouseEventHandler *aGrabHandle,
+                          TRootObj aObjPool) {
+  TMakeInfo2 &info = TMakeInfo2::Get();
+  info.Base = aBase;
+  info.Canvas = aCanvas;
+  info.GrabHandle = aGrabHandle;
+  info.RootObj = std::move(aObjPool);
+}
+
+// ---- TMakeInfo2::TNameParent ----
+
+TMakeInfo2::TNameParent::TNameParent() {
+  SetClock(nullptr);
+  SetSleeper(nullptr);
+}
+
+int64_t TMakeInfo2::TNameParent::RealClock() {
+  // Wall-clock difference in local time: whole days times 86,400,000 plus
+  // the milliseconds of the current day.
+  const QDateTime now = QDateTime::currentDateTime();
+  const int64_t days = now.date().toJulianDay() - QDate(2005, 1, 1).toJulianDay();
+  return days * 86'400'000 + now.time().msecsSinceStartOfDay();
+}
+
+void TMakeInfo2::TNameParent::SetClock(TClock clock) {
+  clock_ = clock ? std::move(clock) : TClock(&RealClock);
+}
+
+void TMakeInfo2::TNameParent::SetSleeper(TSleeper sleeper) {
+  sleeper_ = sleeper ? std::move(sleeper) : TSleeper([](int ms) { QThread::msleep(ulong(ms)); });
+}
+
+int64_t TMakeInfo2::TNameParent::NewId() {
+  const int64_t t = clock_();
+  const int64_t base = t * FDeno;
+  if (t != FSaveTime) {
+    FBranch = 0;
+    FSaveTime = t;
+    return base;
+  }
+  ++FBranch;
+  const int64_t id = base + FBranch % FDeno;
+  // Nearly all slots of this millisecond are used: wait for the next one.
+  if (FBranch >= FMaxBrc) sleeper_(1);
+  return id;
+}
+
+QString TMakeInfo2::TNameParent::IdToText(int64_t aId) {
+  QString text;
+  while (aId > 0) {
+    text.prepend(QLatin1Char(kIdDigits[aId % FDeno]));
+    aId /= FDeno;
+  }
+  return text;
+}
+
+// ---- TMakeInfo2 ----
+
+TMakeInfo2::TMakeInfo2() : FNameParent(std::make_unique<TNameParent>()) {}
+
+QString TMakeInfo2::CreateId() {
+  return TNameParent::IdToText(FNameParent->NewId());
+}
+
+QString TMakeInfo2::CreateName(TCommonObj &aObj, const QString &aName) {
+  const int64_t id = FNameParent->NewId();
+  aObj.FId = id;
+  const QString kind = aName.isEmpty() ? aObj.Param.ObjName : aName;
+  return kind + QLatin1Char('[') + TNameParent::IdToText(id) + QLatin1Char(']');
+}
+
+std::unique_ptr<TCommonObj> TMakeInfo2::LoadFromStream(TMetaStream &aStream) {
+  if (aStream.Position() >= aStream.Size()) return nullptr;
+  int32_t size = 0;
+  aStream.ReadBuffer(size);
+  const int64_t behindSize = aStream.Position();
+  // The position goes back behind the size field however this ends.
+  struct Restore {
+    TMetaStream &s;
+    int64_t p;
+    ~Restore() { s.SetPosition(p); }
+  } restore{aStream, behindSize};
+
+  float version = 0;
+  aStream.ReadVersion(version);
+  TObjParam param;
+  aStream.ReadBuffer(param);
+
+  const TObjInfo info = TCoreContext::Get().Classes().GetInfo(param.ObjName);
+  std::unique_ptr<TCommonObj> obj;
+  if (info.ObjClass) {
+    try {
+      obj = info.ObjClass->Create();
+    } catch (const std::exception &) {
+      obj.reset(); // a class that fails to construct gives the placeholder
+    }
+  }
+  if (!obj) return CreatePlaceholder(param);
+  obj->Data(kFileNameCommand, QVariantList{param.Text});
+  return obj;
+}
+
+std::unique_ptr<TCommonObj> TMakeInfo2::CreatePlaceholder(const TObjParam &aParam) {
+  const TObjInfo info = TCoreContext::Get().Classes().GetInfo(kPlaceholderKind);
+  if (!info.ObjClass) return nullptr;
+  std::unique_ptr<TCommonObj> obj = info.ObjClass->Create();
+  if (!obj) return nullptr;
+  obj->Param = aParam;
+  obj->Param.Text = aParam.ObjName;
+  obj->Param.ObjName = info.Name;
+  return obj;
+}
+
+void TMakeInfo2::ReMakeFrontObj(TCommonObj *aObj, TCommonObj *aObjList, TObjList *aOverTopList) {
+  if (!aObj) return;
+  if (!aObjList) aObjList = Root();
+  if (!aObjList || !aObjList->Pool()) return;
+  TAbObjectPool &pool = *aObjList->Pool();
+  TObjList own;
+  TObjList &list = aOverTopList ? *aOverTopList : own;
+  const TRect bounds = aObj->BoundsRect();
+  for (int i = pool.IndexOf(aObj) + 1; i < pool.Count(); ++i) {
+    TCommonObj *obj = pool.Items(i);
+    if (!obj || obj == aObj || !obj->ICan(atShow) || !obj->Visible()) continue;
+    if (!RectsIntersect(obj->BoundsRect(), bounds)) continue;
+    if (std::find(list.begin(), list.end(), obj) == list.end()) list.push_back(obj);
+  }
+  const TObjList snapshot = list;
+  for (TCommonObj *obj : snapshot) {
+    if (obj == aObj) continue;
+    obj->ReMake();
+    if (obj->Maker()) obj->Maker()->Invalidate(false);
+  }
+}
+
+} // namespace lumora

@@ -1,0 +1,255 @@
+#include "platform/graphics/Bitmap.h"
+
+#include <QPainter>
+#include <QtEndian>
+
+#include "platform/system/Exception.h"
+#include "platform/system/Stream.h"
+
+namespace lumora {
+
+namespace {
+
+constexpr QImage::Format kDrawFormat = QImage::Format_ARGB32_Premultiplied;
+
+uint32_t U32(const QByteArray &b, int at) {
+  return qFromLittleEndian<uint32_t>(reinterpret_cast<const uchar *>(b.constData()) + at);
+}
+int32_t I32(const QByteArray &b, int at) {
+  return int32_t(U32(b, at));
+}
+uint16_t U16(const QByteArray &b, int at) {
+  return qFromLittleEndian<uint16_t>(reinterpret_cast<const uchar *>(b.constData()) + at);
+}
+
+// Checks the BMP file and information headers before the decoder sees the
+// bytes, so that a bad size never reaches an allocation.
+bool PlausibleBmp(const QByteArray &bytes) {
+  if (bytes.size() < 26 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+  const uint32_t headerSize = U32(bytes, 14);
+  int64_t width = 0;
+  int64_t height = 0;
+  int bitCount = 0;
+  uint32_t compression = 0;
+  if (headerSize == 12) {
+    width = U16(bytes, 18);
+    height = U16(bytes, 20);
+    bitCount = U16(bytes, 24);
+  } else if (headerSize >= 40 && bytes.size() >= 14 + 40) {
+    width = I32(bytes, 18);
+    height = I32(bytes, 22);
+    if (height < 0) height = -height;
+    bitCount = U16(bytes, 28);
+    compression = U32(bytes, 30);
+  } else {
+    return false;
+  }
+  if (width <= 0 || height <= 0 || width * height > kMaxPicturePixels) return false;
+  // Uncompressed pixels must all be there (the decoder would invent the
+  // missing rows); run-length data is checked by the decoder.
+  const bool plain = compression == 0 || compression == 3 || compression == 6;
+  if (plain && bitCount > 0 && bitCount <= 32) {
+    const int64_t stride = (width * bitCount + 31) / 32 * 4;
+    if (int64_t(U32(bytes, 10)) + stride * height > bytes.size()) return false;
+  }
+  return true;
+}
+
+void PutU16(QByteArray &b, uint16_t v) {
+  uchar d[2];
+  qToLittleEndian(v, d);
+  b.append(reinterpret_cast<const char *>(d), 2);
+}
+void PutU32(QByteArray &b, uint32_t v) {
+  uchar d[4];
+  qToLittleEndian(v, d);
+  b.append(reinterpret_cast<const char *>(d), 4);
+}
+
+// A 24-bit bottom-up BMP file, the form every reader takes.
+QByteArray EncodeBmp(const QImage &image) {
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+  const int w = rgb.width();
+  const int h = rgb.height();
+  const uint32_t stride = uint32_t((w * 3 + 3) & ~3);
+  const uint32_t dataSize = stride * uint32_t(h);
+  QByteArray b;
+  b.reserve(int(54 + dataSize));
+  b.append("BM", 2);
+  PutU32(b, 54 + dataSize);
+  PutU32(b, 0);
+  PutU32(b, 54);
+  PutU32(b, 40);
+  PutU32(b, uint32_t(w));
+  PutU32(b, uint32_t(h));
+  PutU16(b, 1);
+  PutU16(b, 24);
+  PutU32(b, 0); // BI_RGB
+  PutU32(b, dataSize);
+  PutU32(b, 0);
+  PutU32(b, 0);
+  PutU32(b, 0);
+  PutU32(b, 0);
+  QByteArray row(int(stride), '\0');
+  for (int y = h - 1; y >= 0; --y) {
+    const QRgb *src = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+    for (int x = 0; x < w; ++x) {
+      row[3 * x] = char(qBlue(src[x]));
+      row[3 * x + 1] = char(qGreen(src[x]));
+      row[3 * x + 2] = char(qRed(src[x]));
+    }
+    b.append(row);
+  }
+  return b;
+}
+
+} // namespace
+
+TBitmap::TBitmap() = default;
+
+TBitmap::TBitmap(int width, int height) {
+  SetSize(width, height);
+}
+
+TBitmap::TBitmap(const TBitmap &other) : TGraphic() {
+  *this = other;
+}
+
+TBitmap &TBitmap::operator=(const TBitmap &other) {
+  if (this != &other) {
+    FinishDrawing();
+    canvas_.reset();
+    other.FinishDrawing(); // first: drawing since the last read drops the file bytes
+    TGraphic::operator=(other);
+    image_ = other.image_;
+  }
+  return *this;
+}
+
+TBitmap::~TBitmap() {
+  canvas_.reset();
+}
+
+void TBitmap::FinishDrawing() const {
+  // An open painter means the canvas was drawn on since the pixels were
+  // last read.
+  if (canvas_ && canvas_->Active()) {
+    canvas_->End();
+    Modified();
+  }
+}
+
+bool TBitmap::Empty() const {
+  return image_.isNull();
+}
+
+void TBitmap::SetSize(int width, int height) {
+  if (width < 0) width = 0;
+  if (height < 0) height = 0;
+  if (width == image_.width() && height == image_.height()) return;
+  if (int64_t(width) * height > kMaxPicturePixels) Fail(QStringLiteral("bmp"));
+  FinishDrawing();
+  Modified();
+  if (width == 0 || height == 0) {
+    image_ = QImage();
+    return;
+  }
+  QImage resized(width, height, kDrawFormat);
+  if (resized.isNull()) Fail(QStringLiteral("bmp"));
+  resized.fill(Qt::white);
+  if (!image_.isNull()) {
+    QPainter p(&resized);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(0, 0, image_);
+  }
+  image_ = resized;
+}
+
+TCanvas &TBitmap::Canvas() {
+  if (!canvas_) canvas_ = std::make_unique<TCanvas>(&image_);
+  return *canvas_;
+}
+
+TColor TBitmap::Pixel(int x, int y) const {
+  FinishDrawing();
+  if (!image_.valid(x, y)) return clNone;
+  return FromQColor(QColor(image_.pixel(x, y)));
+}
+
+void TBitmap::SetPixel(int x, int y, TColor color) {
+  FinishDrawing();
+  if (!image_.valid(x, y)) return;
+  Modified();
+  image_.setPixel(x, y, ToQColor(color).rgba());
+}
+
+const QImage &TBitmap::Image() const {
+  FinishDrawing();
+  return image_;
+}
+
+void TBitmap::SetImage(const QImage &image) {
+  FinishDrawing();
+  Modified();
+  image_ = image.isNull() ? QImage() : image.convertToFormat(kDrawFormat);
+}
+
+void TBitmap::Assign(const TGraphic &graphic) {
+  if (&graphic == this) return;
+  if (const auto *bitmap = dynamic_cast<const TBitmap *>(&graphic)) {
+    *this = *bitmap;
+    return;
+  }
+  FinishDrawing();
+  Modified();
+  if (graphic.Empty() || graphic.Width() == 0 || graphic.Height() == 0) {
+    image_ = QImage();
+    return;
+  }
+  const int w = std::abs(graphic.Width());
+  const int h = std::abs(graphic.Height());
+  if (int64_t(w) * h > kMaxPicturePixels) Fail(QStringLiteral("bmp"));
+  QImage image(w, h, kDrawFormat);
+  image.fill(Qt::white);
+  {
+    TCanvas canvas(&image);
+    canvas.Draw(0, 0, graphic);
+  }
+  image_ = image;
+}
+
+void TBitmap::LoadFromStream(TStream &stream) {
+  FinishDrawing();
+  image_ = QImage();
+  original_.clear();
+  const QByteArray bytes = ReadRest(stream);
+  if (!PlausibleBmp(bytes)) Fail(QStringLiteral("bmp"));
+  QImage image;
+  if (!image.loadFromData(bytes, "BMP") || image.isNull()) Fail(QStringLiteral("bmp"));
+  image_ = image.convertToFormat(kDrawFormat);
+  original_ = bytes;
+}
+
+void TBitmap::SaveToStream(TStream &stream) const {
+  FinishDrawing();
+  if (!original_.isEmpty()) {
+    stream.WriteBuffer(original_.constData(), original_.size());
+    return;
+  }
+  if (image_.isNull()) return;
+  const QByteArray bytes = EncodeBmp(image_);
+  stream.WriteBuffer(bytes.constData(), bytes.size());
+}
+
+void TBitmap::Draw(TCanvas &canvas, const TRect &r) const {
+  FinishDrawing();
+  // A shallow copy: drawing onto the bitmap's own canvas detaches the target.
+  const QImage image = image_;
+  canvas.DrawImage(r, image);
+}
+
+std::unique_ptr<TGraphic> TBitmap::Clone() const {
+  return std::make_unique<TBitmap>(*this);
+}
+
+} // namespace lumora

@@ -1,0 +1,29 @@
+#include "platform/graphics/Graphic.h"
+
+#include <limits>
+
+#include "platform/system/Exception.h"
+#include "platform/system/Stream.h"
+
+namespace lumora {
+
+void TGraphic::LoadFromFile(const QString &fileName) {
+  TFileStream stream(fileName, fmOpenRead);
+  LoadFromStream(stream);
+}
+
+QByteArray TGraphic::ReadRest(TStream &stream) {
+  const int64_t count = stream.Remaining();
+  // QByteArray holds at most 2^31 - 1 bytes on every platform we build for.
+  if (count > std::numeric_limits<int>::max() - 64)
+    throw EReadError(QStringLiteral("Picture data too large"));
+  QByteArray bytes(qsizetype(count), Qt::Uninitialized);
+  if (count > 0) stream.ReadBuffer(bytes.data(), count);
+  return bytes;
+}
+
+void TGraphic::Fail(const QString &kind) {
+  throw Exception(QStringLiteral("Can't Create Image(") + kind + QStringLiteral(")"));
+}
+
+} // namespace lumora

@@ -1,0 +1,97 @@
+#pragma once
+// Metafile pictures. A metafile holds either the bytes of an enhanced
+// metafile file (EMF) read from a document, or a drawing recorded through a
+// TMetafileCanvas (kept as a QPicture and replayed on paint).
+//
+// EMF bytes: the size comes from the file's header frame; the bytes are
+// written back unchanged. Drawing EMF content is not supported yet: Draw of
+// an EMF-bytes metafile draws nothing.
+//
+// Recorded drawings: Play replays them at an offset; Draw maps the frame
+// (0, 0, Width, Height) onto the given rectangle, where the size defaults to
+// the right and bottom of what was recorded (so that drawing at (0, 0) at
+// its own size replays in place). Writing a recorded drawing
+// as EMF is not supported yet: SaveToStream writes nothing for it.
+#include <QByteArray>
+#include <QPicture>
+#include <QTransform>
+#include <memory>
+#include <optional>
+
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Graphic.h"
+
+namespace lumora {
+
+class TMetafile : public TGraphic {
+public:
+  TMetafile() = default;
+
+  // True without EMF bytes and without a recorded drawing.
+  bool Empty() const override;
+  // The size given with SetWidth / SetHeight, else the EMF frame, else the
+  // right and bottom of what was recorded. May be negative (mirrored).
+  int Width() const override;
+  int Height() const override;
+  void SetWidth(int width) { width_ = width; }
+  void SetHeight(int height) { height_ = height; }
+
+  bool HasEmfData() const { return !original_.isEmpty(); }
+  bool HasRecording() const { return recorded_; }
+  const QPicture &Recording() const { return picture_; }
+
+  // Replays the recorded drawing with its origin at offset.
+  void Play(TCanvas &canvas, TPoint offset) const;
+
+  // Reads an EMF file; raises "Can't Create Image(emf)" when the header is
+  // not a valid EMF header.
+  void LoadFromStream(TStream &stream) override;
+  void SaveToStream(TStream &stream) const override;
+  void Draw(TCanvas &canvas, const TRect &r) const override;
+  std::unique_ptr<TGraphic> Clone() const override;
+
+  void Clear();
+
+  // The frame size in pixels (at 96 dpi) of EMF bytes; raises as above.
+  static QSize EmfSize(const QByteArray &bytes);
+
+private:
+  friend class TMetafileCanvas;
+  void TakeRecording(const QPicture &picture, bool clipped, const QRect &drawn);
+
+  void PlayMapped(TCanvas &canvas, const QTransform &mapping) const;
+
+  QPicture picture_;
+  bool recorded_ = false;
+  bool recordedClip_ = false; // the recording sets clips of its own
+  QRect recordedArea_;        // what the recording covers
+  QSize emfSize_;
+  std::optional<int> width_;
+  std::optional<int> height_;
+};
+
+// On the old platform this class lifted the canvas's clip while drawing;
+// here it draws as the plain metafile. Documents' EMF pictures are made as
+// this class.
+class TSafetyMetafile : public TMetafile {
+public:
+  TSafetyMetafile() = default;
+  std::unique_ptr<TGraphic> Clone() const override;
+};
+
+// A canvas recording into a metafile. The recording replaces the metafile's
+// content when the canvas is ended (End or destruction).
+class TMetafileCanvas : public TCanvas {
+public:
+  explicit TMetafileCanvas(TMetafile &metafile);
+  ~TMetafileCanvas() override;
+  // Ends the recording and hands it to the metafile; the canvas must not be
+  // drawn on afterwards.
+  void Finish();
+
+private:
+  TMetafile *metafile_;
+  QPicture picture_;
+};
+
+} // namespace lumora

@@ -1,0 +1,152 @@
+#include "platform/text/CodePage932.h"
+
+#include "platform/system/Exception.h"
+
+#include <QtGlobal>
+#include <cerrno>
+#include <cstring>
+#include <iconv.h>
+
+namespace lumora {
+
+namespace {
+
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+constexpr const char *kUtf16 = "UTF-16LE";
+#else
+constexpr const char *kUtf16 = "UTF-16BE";
+#endif
+
+// One iconv descriptor, opened on first use in a thread and closed when the
+// thread ends.
+class TIconv {
+public:
+  TIconv(const char *to, const char *from) : cd_(iconv_open(to, from)) {}
+  ~TIconv() {
+    if (Valid()) iconv_close(cd_);
+  }
+  TIconv(const TIconv &) = delete;
+  TIconv &operator=(const TIconv &) = delete;
+
+  bool Valid() const { return cd_ != iconv_t(-1); }
+  // The descriptor in its initial state.
+  iconv_t Reset() {
+    if (!Valid()) throw Exception(QStringLiteral("Code page 932 conversion is not available"));
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    return cd_;
+  }
+
+private:
+  iconv_t cd_;
+};
+
+iconv_t Encoder() {
+  thread_local TIconv conv("CP932", kUtf16);
+  return conv.Reset();
+}
+
+iconv_t Decoder() {
+  thread_local TIconv conv(kUtf16, "CP932");
+  return conv.Reset();
+}
+
+bool IsHighSurrogate(char16_t u) {
+  return u >= 0xD800 && u < 0xDC00;
+}
+bool IsLowSurrogate(char16_t u) {
+  return u >= 0xDC00 && u < 0xE000;
+}
+
+} // namespace
+
+QByteArray ToCp932(QStringView text) {
+  const qsizetype n = text.size();
+  const char16_t *units = text.utf16();
+  qsizetype i = 0;
+  while (i < n && units[i] < 0x80)
+    ++i;
+  if (i == n) {
+    QByteArray ascii(n, Qt::Uninitialized);
+    for (qsizetype k = 0; k < n; ++k)
+      ascii[k] = char(units[k]);
+    return ascii;
+  }
+
+  iconv_t cd = Encoder();
+  // A UTF-16 unit never needs more than two bytes, and a replaced character
+  // takes one byte for at least one unit.
+  QByteArray out(2 * n, Qt::Uninitialized);
+  char *in = reinterpret_cast<char *>(const_cast<char16_t *>(units));
+  size_t inLeft = size_t(n) * 2;
+  char *dst = out.data();
+  size_t dstLeft = size_t(out.size());
+  while (inLeft > 0) {
+    if (iconv(cd, &in, &inLeft, &dst, &dstLeft) != size_t(-1)) break;
+    if (errno == E2BIG) { // cannot happen with the sizing above; grow anyway
+      const qsizetype used = dst - out.data();
+      out.resize(out.size() * 2);
+      dst = out.data() + used;
+      dstLeft = size_t(out.size() - used);
+      continue;
+    }
+    // EILSEQ: no mapping or an unpaired surrogate; EINVAL: a high surrogate
+    // at the end. One character becomes one "?".
+    char16_t unit, next = 0;
+    std::memcpy(&unit, in, 2);
+    if (inLeft >= 4) std::memcpy(&next, in + 2, 2);
+    const size_t skip = IsHighSurrogate(unit) && IsLowSurrogate(next) ? 4 : 2;
+    in += skip;
+    inLeft -= skip;
+    if (dstLeft == 0) {
+      const qsizetype used = dst - out.data();
+      out.resize(out.size() + 16);
+      dst = out.data() + used;
+      dstLeft = size_t(out.size() - used);
+    }
+    *dst++ = '?';
+    --dstLeft;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  out.resize(dst - out.data());
+  return out;
+}
+
+QString FromCp932(const char *bytes, std::size_t size) {
+  std::size_t i = 0;
+  while (i < size && static_cast<unsigned char>(bytes[i]) < 0x80)
+    ++i;
+  if (i == size) return QString::fromLatin1(bytes, qsizetype(size));
+
+  iconv_t cd = Decoder();
+  // Every byte gives at most one UTF-16 unit (a pair of bytes gives one, a bad
+  // byte one U+FFFD).
+  QString out(qsizetype(size), Qt::Uninitialized);
+  char *in = const_cast<char *>(bytes);
+  size_t inLeft = size;
+  char *base = reinterpret_cast<char *>(out.data());
+  char *dst = base;
+  size_t dstLeft = size * 2;
+  while (inLeft > 0) {
+    if (iconv(cd, &in, &inLeft, &dst, &dstLeft) != size_t(-1)) break;
+    if (errno == E2BIG || dstLeft < 2) { // cannot happen with the sizing above; grow anyway
+      const qsizetype used = (dst - base) / 2;
+      out.resize(out.size() * 2 + 2);
+      base = reinterpret_cast<char *>(out.data());
+      dst = base + used * 2;
+      dstLeft = size_t(out.size() - used) * 2;
+      continue;
+    }
+    // EILSEQ: an invalid sequence; EINVAL: a lead byte cut off at the end.
+    const char16_t replacement = 0xFFFD;
+    std::memcpy(dst, &replacement, 2);
+    dst += 2;
+    dstLeft -= 2;
+    ++in;
+    --inLeft;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  out.resize((dst - base) / 2);
+  return out;
+}
+
+} // namespace lumora

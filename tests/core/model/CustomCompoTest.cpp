@@ -1,0 +1,260 @@
+// Composites: paint and search order, the children stream, search by id,
+// positions in the paint order.
+#include <QtEndian>
+
+#include "core/model/DummyDrawObj.h"
+#include "core/model/ObjPool.h"
+#include "core/stream/MetaStream.h"
+#include "tests/core/model/ModelTestClasses.h"
+
+namespace lumora::test {
+namespace {
+
+class CustomCompoTest : public ModelTest {
+protected:
+  QStringList Kinds(TCommonObj &aCompo) {
+    QStringList names;
+    for (TCommonObj *obj : *aCompo.Pool())
+      names << obj->Param.ObjName + ":" + obj->Name;
+    return names;
+  }
+
+  // A page holding a, a group (g1, g2, g3) and c, back to front.
+  std::unique_ptr<TTestPage> PageWithGroup() {
+    std::unique_ptr<TTestPage> page = Page();
+    page->AddObj(Figure(QStringLiteral("a"), Square(0, 0, 10), 0, 1).release());
+    std::unique_ptr<TCommonObj> group =
+        ObjClassList().CreateObject(QStringLiteral("テストグループ"));
+    group->Name = QStringLiteral("g");
+    group->Param.Layer = 0;
+    group->Param.Priority = 2;
+    for (const char *n : {"g1", "g2", "g3"})
+      group->AddObj(Figure(QString::fromLatin1(n), Square(20, 0, 10), 0, 1).release());
+    page->AddObj(group.release());
+    page->AddObj(Figure(QStringLiteral("c"), Square(40, 0, 10), 0, 3).release());
+    for (TCommonObj *obj : *page->Pool())
+      obj->CreateName(true); // ids, keeping the names
+    for (TCommonObj *obj : *page->Pool()->Items(1)->Pool())
+      obj->CreateName(true);
+    return page;
+  }
+};
+
+TEST_F(CustomCompoTest, PaintsBackToFrontAndSearchesFrontToBack) {
+  std::unique_ptr<TTestPage> page = Page();
+  for (int i = 0; i < 3; ++i)
+    page->AddObj(Figure(QString::number(i), Square(i * 5, 0, 10), 0, i).release());
+  TBitmap bitmap(40, 20);
+  page->Paint(bitmap.Canvas());
+  EXPECT_EQ(gLog, QStringList({"paint 0", "paint 1", "paint 2"}));
+  gLog.clear();
+  TCommonObj *hit = page->Search({7, 5}, k_allObj);
+  EXPECT_EQ(gLog, QStringList({"search 2", "search 1"}));
+  ASSERT_TRUE(hit);
+  EXPECT_EQ(hit->Name, QStringLiteral("1"));
+  // An invisible child is not painted.
+  page->Pool()->Items(0)->SetVisible(false);
+  gLog.clear();
+  page->Paint(bitmap.Canvas());
+  EXPECT_EQ(gLog, QStringList({"paint 1", "paint 2"}));
+}
+
+TEST_F(CustomCompoTest, SelfContainingCompositeIsSkippedAndSearchByIdStops) {
+  std::unique_ptr<TTestPage> page = Page(QStringLiteral("loop"));
+  page->Pool()->SetOwnsObjects(false);
+  std::unique_ptr<TTestFigure> child = Figure(QStringLiteral("child"), Square(0, 0, 10));
+  page->AddObj(page.get());
+  page->AddObj(child.get());
+  TBitmap bitmap(20, 20);
+  page->Paint(bitmap.Canvas());
+  EXPECT_EQ(page->Search({5, 5}, k_allObj), child.get());
+  EXPECT_EQ(page->PriorityOf(child.get()), 0);
+  page->ReName(0);
+
+  page->SetId(5);
+  EXPECT_EQ(page->GetObjs(5), page.get());
+  try {
+    page->GetObjs(999);
+    FAIL() << "no exception";
+  } catch (const Exception &e) {
+    EXPECT_EQ(e.Message(), page->Name + QStringLiteral("はリンク異常の可能性があります。"));
+  }
+  EXPECT_EQ(TCoreContext::Get().GetObjsDepth, 0);
+}
+
+TEST_F(CustomCompoTest, SearchByIdDescendsFiftyLevelsAndNoMore) {
+  // A chain of nested groups, each holding the next.
+  for (int depth : {50, 51}) {
+    SCOPED_TRACE(depth);
+    std::unique_ptr<TCommonObj> top = ObjClassList().CreateObject(QStringLiteral("テストグループ"));
+    TCommonObj *level = top.get();
+    for (int i = 1; i < depth; ++i)
+      level =
+          level->AddObj(ObjClassList().CreateObject(QStringLiteral("テストグループ")).release());
+    auto *compo = static_cast<TCustomCompo *>(top.get());
+    if (depth == 50) {
+      EXPECT_EQ(compo->GetObjs(level->Id()), level);
+      EXPECT_EQ(compo->GetObjs(-1), nullptr);
+    } else {
+      EXPECT_THROW(compo->GetObjs(-1), Exception);
+    }
+  }
+}
+
+TEST_F(CustomCompoTest, FindsAnyObjectOfTheTreeById) {
+  std::unique_ptr<TTestPage> page = PageWithGroup();
+  TCommonObj *group = page->Pool()->Items(1);
+  TCommonObj *g3 = group->Pool()->Items(2);
+  EXPECT_EQ(page->GetObjs(g3->Id()), g3);
+  EXPECT_EQ(page->GetObjs(group->Id()), group);
+  EXPECT_EQ(page->GetObjs(-7), nullptr);
+  EXPECT_EQ(page->IndexOf(g3), 1); // through the group at index 1
+  EXPECT_EQ(page->ObjIdx(QStringLiteral("c")), page->Pool()->Items(2)->Id());
+  EXPECT_EQ(page->InsideRect(), Rect(0, 0, 50, 10));
+}
+
+TEST_F(CustomCompoTest, PriorityOfCountsNestedChildren) {
+  std::unique_ptr<TTestPage> page = PageWithGroup();
+  TCommonObj *group = page->Pool()->Items(1);
+  const std::pair<TCommonObj *, int> cases[] = {
+      {page->Pool()->Items(0), 0},  {group, 1},
+      {group->Pool()->Items(0), 1}, {group->Pool()->Items(1), 2},
+      {group->Pool()->Items(2), 3}, {page->Pool()->Items(2), 5},
+  };
+  for (const auto &[obj, expected] : cases)
+    EXPECT_EQ(page->PriorityOf(obj), expected) << obj->Name.toStdString();
+  std::unique_ptr<TTestFigure> stranger = Figure(QStringLiteral("x"), Square(0, 0, 1));
+  EXPECT_EQ(page->PriorityOf(stranger.get()), -1);
+  group->Param.ActType.Include(awTray); // a tray counts as one object
+  EXPECT_EQ(page->PriorityOf(page->Pool()->Items(2)), 2);
+}
+
+TEST_F(CustomCompoTest, ChildrenRoundTripWithNestedComposite) {
+  std::unique_ptr<TTestPage> page = PageWithGroup();
+  page->ReName(0);
+  TMetaStream stream;
+  page->SaveToStream(stream);
+  stream.WriteBuffer(int32_t(0x5A5A5A5A)); // what follows the page
+  stream.SetPosition(0);
+  std::unique_ptr<TTestPage> read = Page(QStringLiteral("other"));
+  read->LoadFromStream(stream);
+  EXPECT_EQ(stream.Position(), stream.Size() - 4);
+  EXPECT_EQ(read->Name, page->Name);
+  EXPECT_EQ(Kinds(*read), Kinds(*page));
+  TCommonObj *group = read->Pool()->Items(1);
+  EXPECT_EQ(Kinds(*group), Kinds(*page->Pool()->Items(1)));
+  EXPECT_EQ(group->Pool()->Items(2)->Polygon(), Square(20, 0, 10));
+  EXPECT_EQ(group->Pool()->Items(2)->BoundsRect(), Rect(20, 0, 30, 10)); // maker SetCenter
+  TCommonObj *g1 = page->Pool()->Items(1)->Pool()->Items(0);
+  EXPECT_EQ(read->GetObjs(g1->Id())->Name, g1->Name);
+}
+
+TEST_F(CustomCompoTest, NoSaveChildrenAreLeftOutAndTheCountPatched) {
+  std::unique_ptr<TTestPage> page = PageWithGroup();
+  page->Pool()->Items(0)->Param.ActType.Include(awNoSave);
+  page->Pool()->Items(2)->Param.ActType.Include(awNoSave);
+  TMetaStream stream;
+  page->SaveToStream(stream);
+  stream.SetPosition(0);
+  std::unique_ptr<TTestPage> read = Page();
+  read->LoadFromStream(stream);
+  EXPECT_EQ(stream.Position(), stream.Size());
+  ASSERT_EQ(read->Count(), 1);
+  EXPECT_EQ(read->Pool()->Items(0)->Name, QStringLiteral("g"));
+
+  // Without children: the record and the count 0, nothing more.
+  std::unique_ptr<TTestPage> empty = Page();
+  TMetaStream own, whole;
+  empty->TCommonObj::SaveToStream(own);
+  empty->SaveToStream(whole);
+  EXPECT_EQ(whole.Size(), own.Size() + 4);
+  EXPECT_EQ(whole.Bytes().right(4), QByteArray(4, '\0'));
+}
+
+// A page record with the given child entries.
+QByteArray PageStream(int32_t aCount, const std::vector<QByteArray> &aEntries) {
+  TMetaStream stream;
+  std::unique_ptr<TCommonObj> page = ObjClassList().CreateObject(QStringLiteral("テスト頁"));
+  page->TCommonObj::SaveToStream(stream);
+  stream.WriteBuffer(aCount);
+  for (const QByteArray &e : aEntries)
+    stream.WriteBuffer(e.constData(), e.size());
+  return stream.Bytes();
+}
+
+QByteArray RecordOf(TCommonObj &aObj) {
+  TMetaStream stream;
+  aObj.SaveToStream(stream);
+  return stream.Bytes();
+}
+
+TEST_F(CustomCompoTest, DamagedAndUnknownEntriesArePassedOver) {
+  std::unique_ptr<TTestFigure> a = Figure(QStringLiteral("a"), Square(0, 0, 5), 0, 1);
+  std::unique_ptr<TTestFigure> b = Figure(QStringLiteral("b"), Square(0, 0, 5), 0, 3);
+  std::unique_ptr<TTestFigure> unknown = Figure(QStringLiteral("u"), Square(0, 0, 5), 0, 2);
+  unknown->Param.ObjName = QStringLiteral("未知の種類");
+  QByteArray zero(4, '\0');
+  QByteArray negative = QByteArray::fromHex("F0FFFFFF");
+  struct Case {
+    const char *what;
+    QByteArray bytes;
+    QStringList expected;
+  };
+  const Case cases[] = {
+      {"unknown kind between two",
+       PageStream(3, {RecordOf(*a), RecordOf(*unknown), RecordOf(*b)}),
+       {"テスト図形:a", "未知の種類:u", "テスト図形:b"}},
+      {"count 3, one record, then the end", PageStream(3, {RecordOf(*a)}), {"テスト図形:a"}},
+      {"zero and negative sizes",
+       PageStream(4, {zero, RecordOf(*a), negative, RecordOf(*b)}),
+       {"テスト図形:a", "テスト図形:b"}},
+      {"record running past the end",
+       PageStream(2, {RecordOf(*a), RecordOf(*b).left(30)}),
+       {"テスト図形:a"}},
+      {"count 0", PageStream(0, {RecordOf(*a)}), {}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    TMemoryStream stream;
+    stream.SetBytes(c.bytes);
+    std::unique_ptr<TTestPage> page = Page();
+    page->LoadFromStream(stream);
+    EXPECT_EQ(Kinds(*page), c.expected);
+  }
+  // The placeholder keeps its place in the paint order.
+  TMemoryStream stream;
+  stream.SetBytes(PageStream(3, {RecordOf(*a), RecordOf(*unknown), RecordOf(*b)}));
+  std::unique_ptr<TTestPage> page = Page();
+  page->LoadFromStream(stream);
+  EXPECT_EQ(&page->Pool()->Items(1)->ClassType(), &ObjClassOf<TDummyDrawObj>());
+}
+
+TEST_F(CustomCompoTest, CorruptChildEndsTheLoadWithAnError) {
+  std::unique_ptr<TTestFigure> a = Figure(QStringLiteral("a"), Square(0, 0, 5));
+  std::unique_ptr<TTestFigure> b = Figure(QStringLiteral("b"), Square(0, 0, 5));
+  QByteArray bad = RecordOf(*b);
+  // The polygon byte count of b claims far more than its record holds.
+  const int polygonAt = bad.indexOf(QByteArray::fromHex("40000000000000000000000000000000"));
+  ASSERT_GT(polygonAt, 0);
+  qToLittleEndian(int32_t(0x7FFFFFF0), bad.data() + polygonAt);
+  TMemoryStream stream;
+  stream.SetBytes(PageStream(2, {RecordOf(*a), bad}));
+  std::unique_ptr<TTestPage> page = Page();
+  EXPECT_THROW(page->LoadFromStream(stream), EReadError);
+  EXPECT_EQ(Kinds(*page), QStringList{"テスト図形:a"});
+}
+
+TEST_F(CustomCompoTest, OperationsReachEveryChild) {
+  std::unique_ptr<TTestPage> page = PageWithGroup();
+  page->Move({1, 1});
+  TCommonObj *g2 = page->Pool()->Items(1)->Pool()->Items(1);
+  EXPECT_EQ(g2->Polygon().front(), (TRealPoint{21, 1}));
+  page->ReMake();
+  EXPECT_EQ(static_cast<TTestFigure *>(g2)->ReMakes, 1);
+  page->SetVisible(false);
+  EXPECT_FALSE(g2->Visible());
+  EXPECT_FALSE(page->Pool()->Items(2)->Visible());
+}
+
+} // namespace
+} // namespace lumora::test

@@ -1,0 +1,58 @@
+#include "platform/text/CodePage932.h"
+
+#include <gtest/gtest.h>
+
+namespace lumora {
+namespace {
+
+QByteArray Hex(const char *hex) {
+  return QByteArray::fromHex(hex);
+}
+
+TEST(CodePage932Test, EncodesAndDecodesTheWindowsTable) {
+  struct Case {
+    QString text;
+    const char *cp932;
+  };
+  const Case cases[] = {
+      {QStringLiteral("－"), "817C"}, // U+FF0D, missing from SHIFT_JIS
+      {QStringLiteral("～"), "8160"}, // U+FF5E, missing from SHIFT_JIS
+      {QStringLiteral("≒"), "81E0"},  // U+2252, missing from SHIFT_JIS
+      {QStringLiteral("①"), "8740"},  // NEC extension
+      {QStringLiteral("\\~"), "5C7E"},
+      {QString(), ""},
+      {QStringLiteral("abc あいう ｶﾅ 漢字。"), "61626320 82A082A282A4 20 B6C5 20 8ABF8E9A 8142"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.text.toStdString());
+    EXPECT_EQ(ToCp932(c.text).toHex(), Hex(c.cp932).toHex());
+    EXPECT_EQ(FromCp932(Hex(c.cp932)), c.text);
+  }
+}
+
+TEST(CodePage932Test, UnmappableCharactersBecomeOneQuestionMarkEach) {
+  const QString text = QStringLiteral("a") + QString::fromUtf8("\xF0\x9F\x98\x80") + // 😀, a pair
+                       QStringLiteral("b한c") + QChar(0xD800) + QStringLiteral("漢");
+  EXPECT_EQ(ToCp932(text), QByteArray("a?b?c?") + Hex("8ABF"));
+}
+
+TEST(CodePage932Test, InvalidBytesBecomeOneReplacementEachAndDecodingGoesOn) {
+  struct Case {
+    const char *cp932;
+    QString text;
+  };
+  const QChar bad(0xFFFD);
+  const Case cases[] = {
+      {"418042", QStringLiteral("A") + bad + QStringLiteral("B")},
+      {"8120", QString(bad) + QStringLiteral(" ")}, // a lead byte with a bad trail byte
+      {"82A08080", QStringLiteral("あ") + bad + bad},
+      {"4181", QStringLiteral("A") + bad}, // lead byte cut off at the end
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.cp932);
+    EXPECT_EQ(FromCp932(Hex(c.cp932)), c.text);
+  }
+}
+
+} // namespace
+} // namespace lumora

@@ -9,7 +9,9 @@
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Lumora");
-  lumora::SetPixelsPerInch(QApplication::primaryScreen() ? qRound(QApplication::primaryScreen()->logicalDotsPerInch()) : 96);
+  lumora::SetPixelsPerInch(QApplication::primaryScreen()
+                               ? qRound(QApplication::primaryScreen()->logicalDotsPerInch())
+                               : 96);
   QMainWindow window;
   window.setWindowTitle(QStringLiteral("Lumora 小学校算数"));
   window.resize(1024, 768);

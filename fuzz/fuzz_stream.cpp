@@ -10,150 +10,87 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 using namespace lumora;
 
 namespace {
 
-constexpr int kReaders = 24;
-constexpr int kMaxSteps = 256;
+struct TState {
+  TMetaStream s;
+  TPicture picture;
+  std::unique_ptr<TMetaFont> metaFont;
+};
 
-void Step(int reader, TMetaStream &s, TPicture &picture, std::unique_ptr<TMetaFont> &metaFont) {
-  switch (reader) {
-  case 0: {
-    bool v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 1: {
-    uint16_t v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 2: {
-    int32_t v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 3: {
-    uint32_t v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 4: {
-    int64_t v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 5: {
-    float v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 6: {
-    double v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 7: {
-    QString v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 8: {
-    QByteArray v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 9: {
-    TFont v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 10:
-    s.ReadBuffer(metaFont);
-    break;
-  case 11: {
-    std::vector<TRealPoint> v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 12: {
-    TGrabForm v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 13: {
-    TLineType v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 14: {
-    TObjParam v;
-    s.ReadBuffer(v);
-    break;
-  }
-  case 15: {
-    TObjParam v;
-    s.ReadParam15(v);
-    break;
-  }
-  case 16: {
-    float v;
-    s.ReadVersion(v);
-    break;
-  }
-  case 17:
-    s.LoadPict(nullptr);
-    break;
-  case 18:
-    s.LoadPict(&picture);
-    break;
-  case 19: {
-    QString v;
-    ReadSizedString(s, 100000, v);
-    break;
-  }
-  case 20: {
-    QString v;
-    ReadSizedString(s, 5, v);
-    break;
-  }
-  case 21:
-    LoadPictFromStream(s, nullptr);
-    break;
-  case 22: {
-    TActParam v;
-    ReadActParam(s, v);
-    break;
-  }
-  case 23: {
-    TActParam v;
-    ReadOldActParam(s, v);
-    break;
-  }
-  }
+template <typename T> void Read(TState &st) {
+  T v{};
+  st.s.ReadBuffer(v);
 }
+
+using TReader = void (*)(TState &);
+const TReader kReaders[] = {
+    Read<bool>,
+    Read<uint16_t>,
+    Read<int32_t>,
+    Read<uint32_t>,
+    Read<int64_t>,
+    Read<float>,
+    Read<double>,
+    Read<QString>,
+    Read<QByteArray>,
+    Read<TFont>,
+    [](TState &st) { st.s.ReadBuffer(st.metaFont); },
+    Read<std::vector<TRealPoint>>,
+    Read<TGrabForm>,
+    Read<TLineType>,
+    Read<TObjParam>,
+    [](TState &st) {
+      TObjParam v;
+      st.s.ReadParam15(v);
+    },
+    [](TState &st) {
+      float v;
+      st.s.ReadVersion(v);
+    },
+    [](TState &st) { st.s.LoadPict(nullptr); },
+    [](TState &st) { st.s.LoadPict(&st.picture); },
+    [](TState &st) {
+      QString v;
+      ReadSizedString(st.s, 100000, v);
+    },
+    [](TState &st) {
+      QString v;
+      ReadSizedString(st.s, 5, v);
+    },
+    [](TState &st) { LoadPictFromStream(st.s, nullptr); },
+    [](TState &st) {
+      TActParam v;
+      ReadActParam(st.s, v);
+    },
+    [](TState &st) {
+      TActParam v;
+      ReadOldActParam(st.s, v);
+    },
+};
+constexpr int kMaxSteps = 256;
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  TMetaStream s;
-  s.SetBytes(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
-  TPicture picture;
-  std::unique_ptr<TMetaFont> metaFont;
+  TState st;
+  st.s.SetBytes(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
   try {
-    for (int steps = 0; steps < kMaxSteps && s.Remaining() > 0; ++steps) {
+    for (int steps = 0; steps < kMaxSteps && st.s.Remaining() > 0; ++steps) {
       uint8_t reader;
-      s.ReadBuffer(&reader, 1);
-      Step(reader % kReaders, s, picture, metaFont);
+      st.s.ReadBuffer(&reader, 1);
+      kReaders[reader % std::size(kReaders)](st);
     }
   } catch (const Exception &) {
     // Bad data is refused with the project's exception.
   }
   // What was read must write again.
   TMetaStream out;
-  out.SavePict(&picture);
-  out.WriteBuffer(metaFont.get());
+  out.SavePict(&st.picture);
+  out.WriteBuffer(st.metaFont.get());
   return 0;
 }

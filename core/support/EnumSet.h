@@ -13,7 +13,8 @@ template <typename E, typename Bits = uint32_t> class EnumSet {
 public:
   constexpr EnumSet() = default;
   constexpr EnumSet(std::initializer_list<E> elements) {
-    for (E e : elements) bits_ |= Bit(e);
+    for (E e : elements)
+      bits_ |= Bit(e);
   }
   static constexpr EnumSet FromBits(Bits bits) {
     EnumSet s;

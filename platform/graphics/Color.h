@@ -67,8 +67,14 @@ TColor FromQColor(const QColor &color);
 inline constexpr TColor RGB(int r, int g, int b) {
   return TColor((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-inline constexpr int GetRValue(TColor c) { return c & 0xFF; }
-inline constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
-inline constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+inline constexpr int GetRValue(TColor c) {
+  return c & 0xFF;
+}
+inline constexpr int GetGValue(TColor c) {
+  return (c >> 8) & 0xFF;
+}
+inline constexpr int GetBValue(TColor c) {
+  return (c >> 16) & 0xFF;
+}
 
 } // namespace lumora

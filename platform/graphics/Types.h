@@ -29,7 +29,9 @@ struct TRect {
   bool operator==(const TRect &) const = default;
 };
 
-inline TPoint Point(int32_t x, int32_t y) { return {x, y}; }
+inline TPoint Point(int32_t x, int32_t y) {
+  return {x, y};
+}
 inline TRect Rect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   return {left, top, right, bottom};
 }
@@ -37,7 +39,11 @@ inline TRect Bounds(int32_t left, int32_t top, int32_t width, int32_t height) {
   return {left, top, left + width, top + height};
 }
 // The QRect covering the same pixels.
-inline QRect ToQRect(const TRect &r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
-inline QPoint ToQPoint(TPoint p) { return QPoint(p.X, p.Y); }
+inline QRect ToQRect(const TRect &r) {
+  return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+inline QPoint ToQPoint(TPoint p) {
+  return QPoint(p.X, p.Y);
+}
 
 } // namespace lumora

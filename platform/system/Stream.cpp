@@ -22,8 +22,7 @@ void TStream::WriteBuffer(const void *buffer, int64_t count) {
 }
 
 void TStream::Skip(int64_t count) {
-  if (count < 0 || count > Remaining())
-    throw EReadError(QStringLiteral("Stream read error"));
+  if (count < 0 || count > Remaining()) throw EReadError(QStringLiteral("Stream read error"));
   Seek(count, TSeekOrigin::soCurrent);
 }
 
@@ -66,9 +65,15 @@ int64_t TMemoryStream::Write(const void *buffer, int64_t count) {
 
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
   switch (origin) {
-  case TSeekOrigin::soBeginning: position_ = offset; break;
-  case TSeekOrigin::soCurrent: position_ += offset; break;
-  case TSeekOrigin::soEnd: position_ = data_.size() + offset; break;
+  case TSeekOrigin::soBeginning:
+    position_ = offset;
+    break;
+  case TSeekOrigin::soCurrent:
+    position_ += offset;
+    break;
+  case TSeekOrigin::soEnd:
+    position_ = data_.size() + offset;
+    break;
   }
   if (position_ < 0) position_ = 0;
   return position_;
@@ -123,8 +128,10 @@ TFileStream::TFileStream(const QString &fileName, int mode) : fileName_(fileName
     openMode = QIODevice::ReadOnly;
   if (!file_.open(openMode)) {
     if (mode == fmCreate)
-      throw EFOpenError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file_.errorString()));
-    throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file_.errorString()));
+      throw EFOpenError(
+          QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file_.errorString()));
+    throw EFOpenError(
+        QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file_.errorString()));
   }
 }
 
@@ -142,8 +149,10 @@ int64_t TFileStream::Write(const void *buffer, int64_t count) {
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
   int64_t target = offset;
-  if (origin == TSeekOrigin::soCurrent) target = file_.pos() + offset;
-  else if (origin == TSeekOrigin::soEnd) target = file_.size() + offset;
+  if (origin == TSeekOrigin::soCurrent)
+    target = file_.pos() + offset;
+  else if (origin == TSeekOrigin::soEnd)
+    target = file_.size() + offset;
   if (target < 0) target = 0;
   file_.seek(target);
   return file_.pos();

@@ -1,6 +1,6 @@
 #include "core/model/ObjParam.h"
 
-#include "core/stream/LittleEndian.h"
+#include "platform/system/LittleEndian.h"
 
 #include <algorithm>
 

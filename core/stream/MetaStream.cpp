@@ -1,7 +1,7 @@
 #include "core/stream/MetaStream.h"
 
 #include "core/fonts/MetaFont.h"
-#include "core/stream/LittleEndian.h"
+#include "platform/system/LittleEndian.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Icon.h"

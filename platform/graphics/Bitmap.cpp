@@ -4,6 +4,7 @@
 #include <QtEndian>
 
 #include "platform/system/Exception.h"
+#include "platform/system/LittleEndian.h"
 #include "platform/system/Stream.h"
 
 namespace lumora {
@@ -55,17 +56,6 @@ bool PlausibleBmp(const QByteArray &bytes) {
   return true;
 }
 
-void PutU16(QByteArray &b, uint16_t v) {
-  uchar d[2];
-  qToLittleEndian(v, d);
-  b.append(reinterpret_cast<const char *>(d), 2);
-}
-void PutU32(QByteArray &b, uint32_t v) {
-  uchar d[4];
-  qToLittleEndian(v, d);
-  b.append(reinterpret_cast<const char *>(d), 4);
-}
-
 // A 24-bit bottom-up BMP file, the form every reader takes.
 QByteArray EncodeBmp(const QImage &image) {
   const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
@@ -76,20 +66,20 @@ QByteArray EncodeBmp(const QImage &image) {
   QByteArray b;
   b.reserve(int(54 + dataSize));
   b.append("BM", 2);
-  PutU32(b, 54 + dataSize);
-  PutU32(b, 0);
-  PutU32(b, 54);
-  PutU32(b, 40);
-  PutU32(b, uint32_t(w));
-  PutU32(b, uint32_t(h));
-  PutU16(b, 1);
-  PutU16(b, 24);
-  PutU32(b, 0); // BI_RGB
-  PutU32(b, dataSize);
-  PutU32(b, 0);
-  PutU32(b, 0);
-  PutU32(b, 0);
-  PutU32(b, 0);
+  le::Append<uint32_t>(b, 54 + dataSize);
+  le::Append<uint32_t>(b, 0);
+  le::Append<uint32_t>(b, 54);
+  le::Append<uint32_t>(b, 40);
+  le::Append<uint32_t>(b, uint32_t(w));
+  le::Append<uint32_t>(b, uint32_t(h));
+  le::Append<uint16_t>(b, 1);
+  le::Append<uint16_t>(b, 24);
+  le::Append<uint32_t>(b, 0); // BI_RGB
+  le::Append<uint32_t>(b, dataSize);
+  le::Append<uint32_t>(b, 0);
+  le::Append<uint32_t>(b, 0);
+  le::Append<uint32_t>(b, 0);
+  le::Append<uint32_t>(b, 0);
   QByteArray row(int(stride), '\0');
   for (int y = h - 1; y >= 0; --y) {
     const QRgb *src = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));

@@ -1,6 +1,9 @@
 #include "platform/graphics/Graphic.h"
 
+#include <cstdlib>
 #include <limits>
+
+#include "platform/graphics/Canvas.h"
 
 #include "platform/system/Exception.h"
 #include "platform/system/Stream.h"
@@ -24,6 +27,21 @@ QByteArray TGraphic::ReadRest(TStream &stream) {
 
 void TGraphic::Fail(const QString &kind) {
   throw Exception(QStringLiteral("Can't Create Image(") + kind + QStringLiteral(")"));
+}
+
+QImage TGraphic::Render(const TGraphic &graphic, QImage::Format format, const QColor &fill,
+                        const QString &kind) {
+  if (graphic.Empty() || graphic.Width() == 0 || graphic.Height() == 0) return QImage();
+  const int w = std::abs(graphic.Width());
+  const int h = std::abs(graphic.Height());
+  if (int64_t(w) * h > kMaxPicturePixels) Fail(kind);
+  QImage image(w, h, format);
+  image.fill(fill);
+  {
+    TCanvas canvas(&image);
+    canvas.Draw(0, 0, graphic);
+  }
+  return image;
 }
 
 } // namespace lumora

@@ -12,6 +12,8 @@
 // Bad or truncated file bytes raise lumora::Exception with the message
 // "Can't Create Image(" + kind + ")"; the graphic is then left empty.
 #include <QByteArray>
+#include <QColor>
+#include <QImage>
 #include <QString>
 #include <memory>
 
@@ -55,6 +57,11 @@ protected:
   static QByteArray ReadRest(TStream &stream);
   // Raises the "Can't Create Image(kind)" exception.
   [[noreturn]] static void Fail(const QString &kind);
+  // The graphic drawn at its own size onto an image of the format filled
+  // with fill (a null image for an empty graphic); a picture over the pixel
+  // limit raises the kind's exception.
+  static QImage Render(const TGraphic &graphic, QImage::Format format, const QColor &fill,
+                       const QString &kind);
   // The picture was changed in memory: the original bytes no longer hold.
   // Const because drawing through a canvas kept from earlier is found out
   // only when the pixels are next read.

@@ -6,6 +6,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/PngImage.h"
 #include "platform/system/Exception.h"
+#include "platform/system/LittleEndian.h"
 #include "platform/system/Stream.h"
 
 namespace lumora {
@@ -155,17 +156,6 @@ QImage DecodeIcon(const QByteArray &bytes) {
   return DecodeDib(data);
 }
 
-void PutU16(QByteArray &b, uint16_t v) {
-  uchar d[2];
-  qToLittleEndian(v, d);
-  b.append(reinterpret_cast<const char *>(d), 2);
-}
-void PutU32(QByteArray &b, uint32_t v) {
-  uchar d[4];
-  qToLittleEndian(v, d);
-  b.append(reinterpret_cast<const char *>(d), 4);
-}
-
 // A one-image icon file with a 32-bit image and its mask, the form every
 // icon reader takes.
 QByteArray EncodeIcon(const QImage &source) {
@@ -175,24 +165,24 @@ QByteArray EncodeIcon(const QImage &source) {
   const uint32_t andStride = uint32_t((w + 31) / 32 * 4);
   const uint32_t dibSize = 40 + uint32_t(w) * 4 * uint32_t(h) + andStride * uint32_t(h);
   QByteArray b;
-  PutU16(b, 0);
-  PutU16(b, 1);
-  PutU16(b, 1);
+  le::Append<uint16_t>(b, 0);
+  le::Append<uint16_t>(b, 1);
+  le::Append<uint16_t>(b, 1);
   b.append(char(w >= 256 ? 0 : w));
   b.append(char(h >= 256 ? 0 : h));
   b.append('\0');
   b.append('\0');
-  PutU16(b, 1);
-  PutU16(b, 32);
-  PutU32(b, dibSize);
-  PutU32(b, 6 + 16);
-  PutU32(b, 40);
-  PutU32(b, uint32_t(w));
-  PutU32(b, uint32_t(h) * 2);
-  PutU16(b, 1);
-  PutU16(b, 32);
+  le::Append<uint16_t>(b, 1);
+  le::Append<uint16_t>(b, 32);
+  le::Append<uint32_t>(b, dibSize);
+  le::Append<uint32_t>(b, 6 + 16);
+  le::Append<uint32_t>(b, 40);
+  le::Append<uint32_t>(b, uint32_t(w));
+  le::Append<uint32_t>(b, uint32_t(h) * 2);
+  le::Append<uint16_t>(b, 1);
+  le::Append<uint16_t>(b, 32);
   for (int i = 0; i < 6; ++i)
-    PutU32(b, 0);
+    le::Append<uint32_t>(b, 0);
   for (int y = h - 1; y >= 0; --y) {
     const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
     for (int x = 0; x < w; ++x) {

@@ -264,18 +264,7 @@ void TJpegImage::Assign(const TGraphic &graphic) {
     return;
   }
   Modified();
-  image_ = QImage();
-  if (graphic.Empty() || graphic.Width() == 0 || graphic.Height() == 0) return;
-  const int w = std::abs(graphic.Width());
-  const int h = std::abs(graphic.Height());
-  if (int64_t(w) * h > kMaxPicturePixels) Fail(QStringLiteral("jpg"));
-  QImage image(w, h, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  {
-    TCanvas canvas(&image);
-    canvas.Draw(0, 0, graphic);
-  }
-  image_ = image;
+  image_ = Render(graphic, QImage::Format_RGB32, Qt::white, QStringLiteral("jpg"));
 }
 
 void TJpegImage::LoadFromStream(TStream &stream) {

@@ -162,17 +162,9 @@ void TPngImage::Assign(const TGraphic &graphic) {
   }
   Modified();
   image_ = QImage();
-  if (graphic.Empty() || graphic.Width() == 0 || graphic.Height() == 0) return;
-  const int w = std::abs(graphic.Width());
-  const int h = std::abs(graphic.Height());
-  if (int64_t(w) * h > kMaxPicturePixels) Fail(QStringLiteral("png"));
-  QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  {
-    TCanvas canvas(&image);
-    canvas.Draw(0, 0, graphic);
-  }
-  image_ = image.convertToFormat(QImage::Format_ARGB32);
+  image_ =
+      Render(graphic, QImage::Format_ARGB32_Premultiplied, Qt::transparent, QStringLiteral("png"))
+          .convertToFormat(QImage::Format_ARGB32);
 }
 
 void TPngImage::LoadFromStream(TStream &stream) {

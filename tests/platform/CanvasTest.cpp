@@ -210,10 +210,18 @@ TEST_F(CanvasTextTest, TextCellStartsAtThePointAndTurnsCounterClockwise) {
     c.TextOut(60, 60, text);
     const QRect ink = InkBounds(bmp, clWhite);
     ASSERT_FALSE(ink.isEmpty());
-    if (k.right) EXPECT_GE(ink.left(), 59);
-    if (k.left) EXPECT_LE(ink.right(), 61);
-    if (k.above) EXPECT_LE(ink.bottom(), 61);
-    if (k.below) EXPECT_GE(ink.top(), 59);
+    if (k.right) {
+      EXPECT_GE(ink.left(), 59);
+    }
+    if (k.left) {
+      EXPECT_LE(ink.right(), 61);
+    }
+    if (k.above) {
+      EXPECT_LE(ink.bottom(), 61);
+    }
+    if (k.below) {
+      EXPECT_GE(ink.top(), 59);
+    }
     // The long side of the ink follows the advance.
     const bool upright = k.escapement % 1800 == 0;
     const int along = upright ? ink.width() : ink.height();

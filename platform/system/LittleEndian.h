@@ -1,6 +1,7 @@
 #pragma once
 // Little-endian field access for the fixed stored blocks: every stored value
 // is read and written field by field at its offset, never by copying a struct.
+#include <QByteArray>
 #include <QtEndian>
 #include <bit>
 #include <cstdint>
@@ -28,6 +29,13 @@ template <typename T> void Put(uint8_t *p, T v) {
     *p = v ? 1 : 0;
   else
     qToLittleEndian<T>(v, p);
+}
+
+// Appends v in its little-endian form.
+template <typename T> void Append(QByteArray &bytes, T v) {
+  uint8_t d[sizeof(T)];
+  Put<T>(d, v);
+  bytes.append(reinterpret_cast<const char *>(d), sizeof(T));
 }
 
 } // namespace lumora::le

@@ -2,15 +2,20 @@
 #include <QMainWindow>
 #include <QScreen>
 
+#include "app/QtMessageBox.h"
 #include "core/geometry/Geometry.h"
 #include "core/model/CoreClasses.h"
 #include "core/model/CoreContext.h"
+#include "core/support/TempFiles.h"
+#include "core/support/Utilities.h"
+#include "core/system/SysContext.h"
 
 // Until the start-up sequence of the program exists, the program sets up the
 // object model and opens one empty main window under its title.
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Lumora");
+  lumora::SetMessageBox(std::make_unique<lumora::TQtMessageBox>());
   lumora::SetPixelsPerInch(QApplication::primaryScreen()
                                ? qRound(QApplication::primaryScreen()->logicalDotsPerInch())
                                : 96);
@@ -19,6 +24,15 @@ int main(int argc, char *argv[]) {
   // page-object classes in their fixed order.
   lumora::TCoreContext::Start();
   lumora::RegisterCoreClasses(lumora::ObjClassList());
+  // Then the system state: program paths, the program folder as the current
+  // folder, and what is read from the settings file at start-up.
+  lumora::StartSystemState();
+  // The temporary folder of the media files embedded in the open book, under
+  // the shared data folder.
+  QString dataFolderName = lumora::SysInfo().LumoraDir();
+  while (dataFolderName.startsWith(u'/'))
+    dataFolderName.remove(0, 1);
+  lumora::TTempFileList::Construct(lumora::GetCommonDocumentsFolder() + dataFolderName);
 
   int result = 0;
   {
@@ -28,6 +42,9 @@ int main(int argc, char *argv[]) {
     window.show();
     result = app.exec();
   }
+  lumora::TTempFileList::Free();
+  lumora::TSysContext::Reset();
+  lumora::SetMessageBox(nullptr);
   lumora::TCoreContext::Reset();
   return result;
 }

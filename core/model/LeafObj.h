@@ -4,17 +4,21 @@
 // record (IRepresent).
 #include "core/model/CommonObj.h"
 #include "core/model/Interfaces.h"
+#include "core/model/Link.h"
 
 namespace lumora {
 
 class TLeafObj : public TCommonObj {
   LUMORA_ABSTRACT_OBJECT(TLeafObj, TCommonObj)
 public:
-  // A leaf refers to its link partner through its link companion; a leaf
-  // that has made none answers no link and no partner.
-  TLink *GetLink() override { return nullptr; }
-  TCommonObj *GetLinkedObj() override { return nullptr; }
-  void SetLinkedObj(TCommonObj *) override {}
+  // A leaf refers to its link partners through its link, which the classes
+  // that link make in their constructor; a leaf without one answers no link
+  // and no partner, and ignores a partner given.
+  TLink *GetLink() override { return FLink.get(); }
+  TCommonObj *GetLinkedObj() override { return FLink ? FLink->GetLinkedObj() : nullptr; }
+  void SetLinkedObj(TCommonObj *aObj) override {
+    if (FLink) FLink->SetLinkedObj(aObj);
+  }
   // The first two move relatively (Move(aOffset, null, true)). The third
   // moves every polygon point by aOffset, or, not relative, so that the
   // first point lands on aOffset. aVList is not used here.
@@ -45,7 +49,8 @@ public:
 protected:
   TLeafObj() = default;
 
-  TRealPoint FBCenter; // the link and snap centre
+  TRealPoint FBCenter;          // the link and snap centre
+  std::unique_ptr<TLink> FLink; // the partners' keeper; null for a leaf that links nothing
 };
 
 // Base of action objects: drawn from their polygon, never hit in

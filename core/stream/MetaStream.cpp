@@ -1,7 +1,6 @@
 #include "core/stream/MetaStream.h"
 
 #include "core/fonts/MetaFont.h"
-#include "platform/system/LittleEndian.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Icon.h"
@@ -10,6 +9,7 @@
 #include "platform/graphics/Picture.h"
 #include "platform/graphics/PngImage.h"
 #include "platform/system/Exception.h"
+#include "platform/system/LittleEndian.h"
 #include "platform/text/CodePage932.h"
 
 #include <QFile>

@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QStringList>
+#include <cstdint>
 #include <cstdlib>
 
 namespace lumora {
@@ -11,6 +12,9 @@ int MulDiv(int a, int b, int c) {
   if (c == 0) return -1;
   const int64_t p = int64_t(a) * b;
   const int64_t q = (std::llabs(p) + std::llabs(int64_t(c)) / 2) / std::llabs(int64_t(c));
+  // A result that does not fit an Integer answers -1, as the platform's
+  // does; so every result can be negated.
+  if (q > INT32_MAX) return -1;
   return int((p < 0) != (c < 0) ? -q : q);
 }
 

@@ -72,3 +72,25 @@ TEST(FontFamilyTest, LogicalFontsBecomeQtFonts) {
 
 } // namespace
 } // namespace lumora
+
+// Regression: a font record from a corrupt file with a huge point size made
+// the height computation overflow.
+TEST(FontTest, MulDivAnswersMinusOneWhenTheResultDoesNotFit) {
+  struct Case {
+    int a, b, c, expected;
+  } cases[] = {
+      {10, 96, 72, 13},
+      {-20, 96, 144, -13},
+      {7, 1, 2, 4},
+      {-7, 1, 2, -4},
+      {1, 1, 0, -1},
+      {INT32_MAX, 96, 72, -1},
+      {INT32_MIN, 96, 72, -1},
+      {INT32_MAX, 1, 1, INT32_MAX},
+  };
+  for (const Case &k : cases)
+    EXPECT_EQ(lumora::MulDiv(k.a, k.b, k.c), k.expected) << k.a << "*" << k.b << "/" << k.c;
+  lumora::TFont font;
+  font.SetSize(INT32_MIN);
+  EXPECT_EQ(font.Height(), 1);
+}

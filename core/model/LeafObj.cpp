@@ -132,7 +132,7 @@ int TRepreLeaf::OutlinePoints(std::span<TRealPoint>) {
 TCursor TRepreLeaf::Cursor(int, int) {
   return 0;
 }
-void TRepreLeaf::CreateAnchorGrab() {
+int TRepreLeaf::CreateAnchorGrab() {
   AbstractCall("TRepreLeaf::CreateAnchorGrab");
 }
 double TRepreLeaf::GetObjAngle() {

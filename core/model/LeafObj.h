@@ -2,6 +2,7 @@
 // Leaf page objects: the leaf base, the action-object base and the drawable
 // leaf TRepreLeaf, which represents itself through its polygon and grab
 // record (IRepresent).
+#include "core/model/ActParam.h"
 #include "core/model/CommonObj.h"
 #include "core/model/Interfaces.h"
 #include "core/model/Link.h"
@@ -58,6 +59,10 @@ protected:
 class TActionObj : public TLeafObj {
   LUMORA_ABSTRACT_OBJECT(TActionObj, TLeafObj)
 public:
+  // What the object does to its targets; the drawable executor carries it
+  // out on each of them.
+  TActParam ActParam;
+
   using TCommonObj::DrawObj;
   void DrawObj(TCanvas &aCanvas) override;
   TCommonObj *Search(TRealPoint aPos, TSearch aKind) override;
@@ -94,7 +99,8 @@ public:
   int OppositeGrab(int pGrab) override;
   int OutlinePoints(std::span<TRealPoint> aPoints) override;
   TCursor Cursor(int aX, int aY) override;
-  virtual void CreateAnchorGrab();
+  // The grab that a new object's creation drag ends on; -1 for none.
+  virtual int CreateAnchorGrab();
   double GetObjAngle() override;
   void SetObjAngle(double aAngle) override;
   // The polygon becomes a copy of the points.

@@ -1,0 +1,10 @@
+#include "core/drawable/TExecServices.h"
+
+namespace lumora {
+
+TExecServices &ExecServices() {
+  static TExecServices services;
+  return services;
+}
+
+} // namespace lumora

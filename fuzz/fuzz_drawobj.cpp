@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/drawable/TDrawObj.h"
+#include "core/drawable/DrawObj.h"
 #include "core/model/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "platform/graphics/Canvas.h"

@@ -41,7 +41,11 @@ void TCustomActionObj::SetAnchor(TRealPoint aPoint) {
 }
 
 TRect TCustomActionObj::IconRect(TRealPoint aPoint) {
-  const TPoint topLeft = RealPointToPoint({aPoint.rx - 18.5, aPoint.ry - 11.5});
+  // A point near the end of the Integer range (a corrupt record) keeps its
+  // icon inside the range instead of overflowing.
+  TPoint topLeft = RealPointToPoint({aPoint.rx - 18.5, aPoint.ry - 11.5});
+  topLeft.X = std::min(topLeft.X, INT32_MAX - kIconWidth);
+  topLeft.Y = std::min(topLeft.Y, INT32_MAX - kIconHeight);
   return {topLeft.X, topLeft.Y, topLeft.X + kIconWidth, topLeft.Y + kIconHeight};
 }
 

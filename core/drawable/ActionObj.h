@@ -24,7 +24,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/drawable/TMakeObj.h"
+#include "core/drawable/MakeObj.h"
 #include "core/model/Exe.h"
 #include "core/model/LeafObj.h"
 #include "core/model/Link.h"

@@ -19,8 +19,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/drawable/DrawExe.h"
 #include "core/drawable/RepreContnr.h"
-#include "core/drawable/TDrawExe.h"
 #include "core/model/Link.h"
 
 namespace lumora {

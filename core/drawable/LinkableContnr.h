@@ -20,8 +20,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/drawable/MakeObj.h"
 #include "core/drawable/OwnedChildren.h"
-#include "core/drawable/TMakeObj.h"
 #include "core/model/ActParam.h"
 #include "core/model/CustomCompo.h"
 #include "core/model/Link.h"

@@ -12,8 +12,8 @@
 // are owned by it and freed with it. TExContnr owns all its children.
 #include <memory>
 
+#include "core/drawable/MakeObj.h"
 #include "core/drawable/OwnedChildren.h"
-#include "core/drawable/TMakeObj.h"
 #include "core/model/CustomCompo.h"
 
 namespace lumora {

@@ -79,10 +79,14 @@ protected:
 // of the top and bottom edges; the rectangle is drawn over them. A single
 // link fills them with the canvas's brush, a multi link with $8080F0, and
 // the brush is the canvas's again for the rectangle.
-TEST_F(ActionObjTest, IconAndPortsAreDrawnWhereTheDesignPutsThem) {
+TEST_F(ActionObjTest, IconAndPortsAreDrawnAroundTheCentre) {
   std::unique_ptr<TTestSingleAct> single = Single();
   std::unique_ptr<TTestMultiAct> multi = NewObject<TTestMultiAct>();
   EXPECT_EQ(single->IconRect({100, 100}), (TRect{82, 89, 119, 112}));
+  // A corrupt record can put the icon at the end of the Integer range.
+  const TRect far = single->IconRect({3e9, 3e9});
+  EXPECT_EQ(far.Width(), 37);
+  EXPECT_EQ(far.Height(), 23);
 
   struct Case {
     TCustomActionObj *obj;

@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "core/drawable/TDrawExe.h"
-#include "core/drawable/TDrawObj.h"
-#include "core/drawable/TExecServices.h"
+#include "core/drawable/DrawExe.h"
+#include "core/drawable/DrawObj.h"
+#include "core/drawable/ExecServices.h"
 #include "core/model/BaseWindow.h"
 #include "tests/core/model/ModelTestClasses.h"
 

@@ -1,0 +1,10 @@
+#include "core/drawable/ExecServices.h"
+
+namespace lumora {
+
+TExecServices &ExecServices() {
+  static TExecServices services;
+  return services;
+}
+
+} // namespace lumora

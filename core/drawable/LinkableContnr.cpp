@@ -1,5 +1,8 @@
 #include "core/drawable/LinkableContnr.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "core/model/CustomMaker.h"
 #include "core/model/MakeInfo.h"
 #include "core/model/ObjPool.h"
@@ -157,8 +160,9 @@ void TActContnr::CreateMode(TSysMode) {
 }
 
 TRect TActContnr::GetFrameRect(const TRealPoint &aCenter) {
-  const int left = RoundReal(aCenter.rx - 18.5);
-  const int top = RoundReal(aCenter.ry - 11.5);
+  // Kept inside the Integer range for a centre at its end.
+  const int left = std::min(RoundReal(aCenter.rx - 18.5), INT32_MAX - kFrameWidth);
+  const int top = std::min(RoundReal(aCenter.ry - 11.5), INT32_MAX - kFrameHeight);
   return {left, top, left + kFrameWidth, top + kFrameHeight};
 }
 

@@ -1,6 +1,7 @@
 #include "core/model/CommonObj.h"
 
 #include <QtEndian>
+#include <cmath>
 
 #include "core/model/ClearDraw.h"
 #include "core/model/CoreContext.h"
@@ -14,6 +15,7 @@
 #include "core/support/RectOps.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Graphic.h"
+#include "platform/system/Exception.h"
 
 namespace lumora {
 
@@ -267,7 +269,15 @@ TRealPoint TCommonObj::GetRCenter() const {
 
 void TCommonObj::ReadPayload(TMetaStream &aStream) {
   // The point reader checks the byte count against what is left first.
-  aStream.ReadBuffer(FPolygon);
+  std::vector<TRealPoint> polygon;
+  aStream.ReadBuffer(polygon);
+  // Page coordinates are pixels; a point that is not a number or lies far
+  // beyond any page is corrupt data, and would overflow the integer bounds
+  // that painting and hit testing derive from it.
+  for (const TRealPoint &p : polygon)
+    if (!(std::abs(p.rx) <= kMaxCoordinate) || !(std::abs(p.ry) <= kMaxCoordinate))
+      throw EReadError(QStringLiteral("Illegal Point"));
+  FPolygon = std::move(polygon);
   if (Supports<IRepresent>(this)) {
     if (!FGrabInfo) FGrabInfo = std::make_unique<TGrabInfo_>(this);
     FGrabInfo->LoadFromStream(aStream);

@@ -34,6 +34,9 @@
 
 namespace lumora {
 
+// The largest page coordinate a stored polygon may hold (in pixels).
+constexpr double kMaxCoordinate = 1e7;
+
 class IRepresent;
 class TAbObjectPool;
 class TCanvas;

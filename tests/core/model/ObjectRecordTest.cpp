@@ -137,17 +137,22 @@ TEST_F(ObjectRecordTest, EmptyOrOversizedRecordReadsNothing) {
 }
 
 TEST_F(ObjectRecordTest, CorruptCountsRaiseBeforeAllocating) {
-  // Offsets in the fixture: polygon byte count at 94, forms count at 150,
-  // handle count at 157.
+  // Offsets in the fixture: polygon byte count at 94 (the points follow),
+  // forms count at 150, handle count at 157.
   struct Case {
     const char *what;
     int offset;
     uint32_t value;
   };
   const Case cases[] = {
-      {"polygon byte count", 94, 0x7FFFFFF0u},     {"polygon byte count negative", 94, 0xFFFFFFF0u},
-      {"grab form count", 150, 0x40000000u},       {"handle count", 157, 0x20000000u},
+      {"polygon byte count", 94, 0x7FFFFFF0u},
+      {"polygon byte count negative", 94, 0xFFFFFFF0u},
+      {"grab form count", 150, 0x40000000u},
+      {"handle count", 157, 0x20000000u},
       {"handle count negative", 157, 0x80000001u},
+      // The high half of the first point's x: not a number, and 1e307.
+      {"point not a number", 102, 0x7FF80000u},
+      {"point far beyond any page", 102, 0x7FE00000u},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);

@@ -89,10 +89,7 @@ void TMakeObj::BeginCanvas() {
 void TMakeObj::SetBounds() {
   const TRect r = RealPointsBounds(FSelf->Polygon());
   const int grow = Round(FSelf->Param.Width / 2.0);
-  TRect bounds = InflateRect(r, grow);
-  ++bounds.Right;
-  ++bounds.Bottom;
-  FSelf->SetBoundsRect(bounds);
+  FSelf->SetBoundsRect(InflateRect(r, grow, 1));
 }
 
 // ---- TDrawMake ----

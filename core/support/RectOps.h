@@ -22,8 +22,13 @@ inline TRect UnionRect(const TRect &a, const TRect &b) {
 }
 
 // The rectangle grown by d on every side.
-inline TRect InflateRect(const TRect &r, int d) {
-  return {r.Left - d, r.Top - d, r.Right + d, r.Bottom + d};
+// Grows r by d on every side and, when asked, right and bottom by one more
+// pixel; sides that would leave the Integer range stay at its end.
+inline TRect InflateRect(const TRect &r, int d, int extraRightBottom = 0) {
+  const auto fit = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  return {fit(int64_t(r.Left) - d), fit(int64_t(r.Top) - d),
+          fit(int64_t(r.Right) + d + extraRightBottom),
+          fit(int64_t(r.Bottom) + d + extraRightBottom)};
 }
 
 } // namespace lumora

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+#include "core/support/RectOps.h"
 #include "core/support/Utilities.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/system/Exception.h"
@@ -380,3 +381,11 @@ TEST(UtilitiesTest, NormalizeRectAndWorkArea) {
 
 } // namespace
 } // namespace lumora
+
+// Regression: bounds of an object moved to the end of the Integer range
+// overflowed when they were grown for the line width.
+TEST(RectOpsTest, InflateRectStaysInsideTheIntegerRange) {
+  EXPECT_EQ(lumora::InflateRect({0, 0, 10, 10}, 2, 1), (lumora::TRect{-2, -2, 13, 13}));
+  EXPECT_EQ(lumora::InflateRect({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, 3, 1),
+            (lumora::TRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}));
+}

@@ -1,6 +1,7 @@
 #include "core/model/ClearDraw.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "core/model/CommonObj.h"
 #include "core/model/CustomMaker.h"
@@ -18,8 +19,15 @@ TClearDraw::TClearDraw(TCommonObj *aOwner) : FOwner(aOwner), FZoom(1.0) {
 TClearDraw::TClearDraw(TCommonObj *aOwner, double aZoom) : FOwner(aOwner), FZoom(aZoom) {
   TRect area = aOwner->BoundsRect();
   if (aZoom != 1) {
-    area = {int32_t(std::trunc(area.Left * aZoom)), int32_t(std::trunc(area.Top * aZoom)),
-            int32_t(std::ceil(area.Right * aZoom)), int32_t(std::ceil(area.Bottom * aZoom))};
+    // Converted within the Integer range (NaN counts as 0).
+    const auto fit = [](double v) {
+      return v >= double(INT32_MAX)   ? INT32_MAX
+             : v <= double(INT32_MIN) ? INT32_MIN
+             : v == v                 ? int32_t(v)
+                                      : 0;
+    };
+    area = {fit(std::trunc(area.Left * aZoom)), fit(std::trunc(area.Top * aZoom)),
+            fit(std::ceil(area.Right * aZoom)), fit(std::ceil(area.Bottom * aZoom))};
   }
   Init(area);
 }
@@ -28,9 +36,12 @@ TClearDraw::~TClearDraw() = default;
 
 void TClearDraw::Init(const TRect &aArea) {
   FTopLeft = aArea.TopLeft();
-  const int width = std::max(aArea.Width(), 0) + 1;
-  const int height = std::max(aArea.Height(), 0) + 1;
-  FBackBmp = std::make_unique<TBitmap>(width, height);
+  int64_t width = std::max<int64_t>(int64_t(aArea.Right) - aArea.Left, 0) + 1;
+  int64_t height = std::max<int64_t>(int64_t(aArea.Bottom) - aArea.Top, 0) + 1;
+  // An area larger than any picture (an object scaled far beyond the page)
+  // gets no usable image instead of an allocation it cannot have.
+  if (width * height > kMaxPicturePixels) width = height = 1;
+  FBackBmp = std::make_unique<TBitmap>(int(width), int(height));
 }
 
 bool TClearDraw::State() const {

@@ -160,6 +160,13 @@ TEST_F(CompanionsTest, KeeperOfASinglePointHoldsNoImage) {
   TClearDraw zoomed(pixel.get(), 2.5); // (12, 12, 15, 15) plus one
   EXPECT_EQ(zoomed.TopLeft(), Point(12, 12));
   EXPECT_EQ(zoomed.BackBmp()->Width(), 4);
+  // Regression: an object scaled far beyond any page asked for a bitmap of
+  // the whole Integer range (and overflowed computing its width).
+  std::unique_ptr<TTestFigure> huge = Figure(QStringLiteral("huge"), {{-2e9, -2e9}, {2e9, 2e9}});
+  TClearDraw far(huge.get());
+  EXPECT_FALSE(far.State());
+  TClearDraw farZoomed(huge.get(), 1e6);
+  EXPECT_FALSE(farZoomed.State());
 }
 
 TEST(BlendBitmapsTest, EdgesAndStrips) {

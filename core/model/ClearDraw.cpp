@@ -40,7 +40,8 @@ void TClearDraw::Init(const TRect &aArea) {
   int64_t height = std::max<int64_t>(int64_t(aArea.Bottom) - aArea.Top, 0) + 1;
   // An area larger than any picture (an object scaled far beyond the page)
   // gets no usable image instead of an allocation it cannot have.
-  if (width * height > kMaxPicturePixels) width = height = 1;
+  if (width > kMaxPicturePixels || height > kMaxPicturePixels || width * height > kMaxPicturePixels)
+    width = height = 1;
   FBackBmp = std::make_unique<TBitmap>(int(width), int(height));
 }
 

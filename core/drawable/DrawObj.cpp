@@ -146,7 +146,13 @@ bool TDrawObj::Data(const QString &aCommand, const QVariantList &aArg) {
   if (target > 0 && area > 0) {
     const double ppmm = GetPixelsPerMM();
     const double rate = std::sqrt(target * ppmm * ppmm * 100 / area);
-    if (std::isfinite(rate)) {
+    // A figure scaled beyond any page (a sliver asked for a large area) is
+    // refused: its coordinates would leave the range painting can hold.
+    bool fits = std::isfinite(rate);
+    for (const TRealPoint &p : FPolygon)
+      fits = fits && std::abs(FBCenter.rx + rate * (p.rx - FBCenter.rx)) <= kMaxCoordinate &&
+             std::abs(FBCenter.ry + rate * (p.ry - FBCenter.ry)) <= kMaxCoordinate;
+    if (fits) {
       Scaling(rate, FBCenter);
       result = true;
     }
@@ -225,8 +231,9 @@ void TDrawObj::Update() {
 
 void TDrawObj::DrawCenterCross(TCanvas &aCanvas) {
   if (!Param.ActType.Contains(atCenter) || !ObjInfo().FormType.Contains(otSurface)) return;
-  const int x = RoundReal(FBCenter.rx);
-  const int y = RoundReal(FBCenter.ry);
+  // Kept inside the Integer range so that the cross's ends can be computed.
+  const int x = std::clamp(RoundReal(FBCenter.rx), INT32_MIN + 5, INT32_MAX - 5);
+  const int y = std::clamp(RoundReal(FBCenter.ry), INT32_MIN + 5, INT32_MAX - 5);
   aCanvas.Pen().SetWidth(Param.Width);
   aCanvas.Pen().SetColor(Param.LineColor);
   aCanvas.MoveTo(x - 5, y);

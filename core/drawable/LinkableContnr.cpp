@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/model/CustomMaker.h"
+#include "core/model/LeafObj.h"
 #include "core/model/MakeInfo.h"
 #include "core/model/ObjPool.h"
 #include "core/stream/MetaStream.h"
@@ -210,12 +211,7 @@ bool TActContnr::TakeBackImage(TPoint aPoint, TCanvas &aCanvas, TCommonObj *aObj
 void TActContnr::UpdateLink(TCommonObj *aCompo) {
   const int64_t id = GetLinkedId();
   if (id <= 0) return;
-  if (!aCompo) aCompo = this;
-  TCommonObj *found = nullptr;
-  if (auto *compo = dynamic_cast<TCustomCompo *>(aCompo))
-    found = compo->GetObjs(id);
-  else if (aCompo->Pool())
-    found = aCompo->Pool()->GetObjs(id);
+  TCommonObj *found = FindLinkTarget(aCompo ? aCompo : this, id);
   if (found && !WouldNest(this, found)) SetLinkedObj(found);
 }
 

@@ -49,15 +49,15 @@ bool TLeafObj::TakeBackImage(TPoint aPoint, TCanvas &aCanvas, TCommonObj *aObj, 
   return true;
 }
 
+TCommonObj *FindLinkTarget(TCommonObj *aCompo, int64_t aId) {
+  if (auto *compo = dynamic_cast<TCustomCompo *>(aCompo)) return compo->GetObjs(aId);
+  return aCompo->Pool() ? aCompo->Pool()->GetObjs(aId) : nullptr;
+}
+
 void TLeafObj::UpdateLink(TCommonObj *aCompo) {
   const int64_t id = GetLinkedId();
   if (id <= 0) return;
-  if (!aCompo) aCompo = this;
-  TCommonObj *found = nullptr;
-  if (auto *compo = dynamic_cast<TCustomCompo *>(aCompo))
-    found = compo->GetObjs(id);
-  else if (aCompo->Pool())
-    found = aCompo->Pool()->GetObjs(id);
+  TCommonObj *found = FindLinkTarget(aCompo ? aCompo : this, id);
   if (found) SetLinkedObj(found);
 }
 

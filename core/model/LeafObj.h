@@ -143,4 +143,8 @@ protected:
   void AfterConstruction() override;
 };
 
+// The object a stored link id names: searched through a composite's whole
+// tree, or in another object's pool; nullptr when none.
+TCommonObj *FindLinkTarget(TCommonObj *aCompo, int64_t aId);
+
 } // namespace lumora

@@ -38,12 +38,37 @@ public:
   QString GetObjsName1;
   QString GetObjsName2;
 
+  // What the palette, a drop or the book reader hands to the next object
+  // created: the file it shows (empty for none) and, for a stamp, its
+  // default width in pixels.
+  QString CreatingFileName;
+  int CreatingStampSize = 100;
+  // Set when a book is chosen with Shift and Ctrl held: the stored
+  // pictures of the book being read are replaced by their files.
+  bool ReloadPictures = false;
+  // The user stamp folder (with a trailing separator), set when the
+  // palette window is made; empty until then.
+  QString StampFolder;
+
 private:
   TCoreContext();
 
   TObjClassList classes_;
   std::unique_ptr<TMakeInfo2> makeInfo_;
 };
+
+inline QString &CreatingFileName() {
+  return TCoreContext::Get().CreatingFileName;
+}
+inline int &CreatingStampSize() {
+  return TCoreContext::Get().CreatingStampSize;
+}
+inline bool &ReloadPictures() {
+  return TCoreContext::Get().ReloadPictures;
+}
+inline QString &StampFolder() {
+  return TCoreContext::Get().StampFolder;
+}
 
 // The program-wide class registry.
 inline TObjClassList &ObjClassList() {

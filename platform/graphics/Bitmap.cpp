@@ -93,6 +93,52 @@ QByteArray EncodeBmp(const QImage &image) {
   return b;
 }
 
+QImage::Format StorageFormat(TPixelFormat format) {
+  switch (format) {
+  case pf16bit:
+    return QImage::Format_RGB16;
+  case pf24bit:
+    return QImage::Format_RGB888;
+  case pf1bit:
+    // QPainter cannot draw on Format_Mono; black and white 32-bit pixels
+    // keep the canvas working.
+    return QImage::Format_RGB32;
+  case pfDevice:
+  case pf32bit:
+    break;
+  }
+  return kDrawFormat;
+}
+
+// The nearer of black and white.
+QRgb MonoOf(QRgb c) {
+  return qRed(c) + qGreen(c) + qBlue(c) > 382 ? 0xFFFFFFFF : 0xFF000000;
+}
+
+// Brings an RGB32 image to black and white.
+void MakeMono(QImage &image) {
+  for (int y = 0; y < image.height(); ++y) {
+    auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x)
+      row[x] = MonoOf(row[x]);
+  }
+}
+
+// The image in the storage form of the format.
+QImage Stored(const QImage &image, TPixelFormat format) {
+  QImage stored = image.convertToFormat(StorageFormat(format));
+  if (format == pf1bit) MakeMono(stored);
+  return stored;
+}
+
+// The RGB a colour is held as in a bitmap of the format.
+QRgb StoredRgb(TColor color, TPixelFormat format) {
+  QImage one(1, 1, StorageFormat(format));
+  one.fill(ToQColor(color));
+  const QRgb c = one.pixel(0, 0);
+  return (format == pf1bit ? MonoOf(c) : c) & 0xFFFFFF;
+}
+
 } // namespace
 
 TBitmap::TBitmap() = default;
@@ -112,6 +158,12 @@ TBitmap &TBitmap::operator=(const TBitmap &other) {
     other.FinishDrawing(); // first: drawing since the last read drops the file bytes
     TGraphic::operator=(other);
     image_ = other.image_;
+    format_ = other.format_;
+    transparentMode_ = other.transparentMode_;
+    transparentColor_ = other.transparentColor_;
+    keyed_ = other.keyed_;
+    keyedFrom_ = other.keyedFrom_;
+    keyedColor_ = other.keyedColor_;
   }
   return *this;
 }
@@ -126,6 +178,7 @@ void TBitmap::FinishDrawing() const {
   if (canvas_ && canvas_->Active()) {
     canvas_->End();
     Modified();
+    if (format_ == pf1bit) MakeMono(image_);
   }
 }
 
@@ -144,7 +197,7 @@ void TBitmap::SetSize(int width, int height) {
     image_ = QImage();
     return;
   }
-  QImage resized(width, height, kDrawFormat);
+  QImage resized(width, height, StorageFormat(format_));
   if (resized.isNull()) Fail(QStringLiteral("bmp"));
   resized.fill(Qt::white);
   if (!image_.isNull()) {
@@ -153,6 +206,40 @@ void TBitmap::SetSize(int width, int height) {
     p.drawImage(0, 0, image_);
   }
   image_ = resized;
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat format) {
+  if (format == format_) return;
+  FinishDrawing();
+  const bool convert = StorageFormat(format) != StorageFormat(format_) || format == pf1bit;
+  format_ = format;
+  if (!convert || image_.isNull()) return;
+  Modified();
+  image_ = Stored(image_, format_);
+}
+
+TColor TBitmap::TransparentColor() const {
+  if (transparentMode_ == tmFixed) return transparentColor_;
+  if (Empty()) return clNone;
+  return Pixel(0, Height() - 1);
+}
+
+void TBitmap::SetTransparentColor(TColor color) {
+  transparentColor_ = color;
+  transparentMode_ = tmFixed;
+}
+
+uchar *TBitmap::ScanLine(int y) {
+  FinishDrawing();
+  if (y < 0 || y >= image_.height()) return nullptr;
+  Modified();
+  return image_.scanLine(y);
+}
+
+const uchar *TBitmap::ScanLine(int y) const {
+  FinishDrawing();
+  if (y < 0 || y >= image_.height()) return nullptr;
+  return image_.constScanLine(y);
 }
 
 TCanvas &TBitmap::Canvas() {
@@ -170,7 +257,8 @@ void TBitmap::SetPixel(int x, int y, TColor color) {
   FinishDrawing();
   if (!image_.valid(x, y)) return;
   Modified();
-  image_.setPixel(x, y, ToQColor(color).rgba());
+  const QRgb c = ToQColor(color).rgba();
+  image_.setPixel(x, y, format_ == pf1bit ? MonoOf(c) : c);
 }
 
 const QImage &TBitmap::Image() const {
@@ -181,7 +269,7 @@ const QImage &TBitmap::Image() const {
 void TBitmap::SetImage(const QImage &image) {
   FinishDrawing();
   Modified();
-  image_ = image.isNull() ? QImage() : image.convertToFormat(kDrawFormat);
+  image_ = image.isNull() ? QImage() : Stored(image, format_);
 }
 
 void TBitmap::Assign(const TGraphic &graphic) {
@@ -205,7 +293,7 @@ void TBitmap::Assign(const TGraphic &graphic) {
     TCanvas canvas(&image);
     canvas.Draw(0, 0, graphic);
   }
-  image_ = image;
+  image_ = Stored(image, format_);
 }
 
 void TBitmap::LoadFromStream(TStream &stream) {
@@ -216,6 +304,7 @@ void TBitmap::LoadFromStream(TStream &stream) {
   if (!PlausibleBmp(bytes)) Fail(QStringLiteral("bmp"));
   QImage image;
   if (!image.loadFromData(bytes, "BMP") || image.isNull()) Fail(QStringLiteral("bmp"));
+  format_ = pfDevice;
   image_ = image.convertToFormat(kDrawFormat);
   original_ = bytes;
 }
@@ -231,11 +320,46 @@ void TBitmap::SaveToStream(TStream &stream) const {
   stream.WriteBuffer(bytes.constData(), bytes.size());
 }
 
+const QImage &TBitmap::Keyed() const {
+  const QRgb key = StoredRgb(TransparentColor(), format_);
+  if (!keyed_.isNull() && keyedFrom_ == image_.cacheKey() && keyedColor_ == key) return keyed_;
+  QImage keyed =
+      image_.format() == kDrawFormat ? image_.copy() : image_.convertToFormat(kDrawFormat);
+  for (int y = 0; y < keyed.height(); ++y) {
+    auto *row = reinterpret_cast<QRgb *>(keyed.scanLine(y));
+    for (int x = 0; x < keyed.width(); ++x) {
+      const QRgb c = qAlpha(row[x]) == 255 ? row[x] : qUnpremultiply(row[x]);
+      if ((c & 0xFFFFFF) == key) row[x] = 0;
+    }
+  }
+  keyed_ = keyed;
+  keyedFrom_ = image_.cacheKey();
+  keyedColor_ = key;
+  return keyed_;
+}
+
 void TBitmap::Draw(TCanvas &canvas, const TRect &r) const {
   FinishDrawing();
-  // A shallow copy: drawing onto the bitmap's own canvas detaches the target.
-  const QImage image = image_;
-  canvas.DrawImage(r, image);
+  if (!transparent_ || TransparentColor() == clNone) {
+    // A shallow copy: drawing onto the bitmap's own canvas detaches the target.
+    const QImage image = image_;
+    canvas.DrawImage(r, image);
+    return;
+  }
+  if (image_.isNull() || r.Width() == 0 || r.Height() == 0) return;
+  // The transparent pixels are left out through alpha rather than raster
+  // operations, which a printer ignores and which would blacken a
+  // destination with transparent pixels. Picking pixels keeps the edge of
+  // what is left out sharp, as the platform's transparent stretch does.
+  const QImage keyed = Keyed();
+  QPainter &p = canvas.Painter();
+  p.save();
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  p.translate(r.Left, r.Top);
+  p.scale(double(r.Width()) / keyed.width(), double(r.Height()) / keyed.height());
+  p.drawImage(QPoint(0, 0), keyed);
+  p.restore();
 }
 
 std::unique_ptr<TGraphic> TBitmap::Clone() const {

@@ -39,6 +39,12 @@ public:
   virtual void Draw(TCanvas &canvas, const TRect &r) const = 0;
   virtual std::unique_ptr<TGraphic> Clone() const = 0;
 
+  // Whether the picture is drawn see-through: a bitmap leaves out the
+  // pixels of its transparent colour; a metafile never fills its
+  // background. Copied by Clone.
+  bool Transparent() const { return transparent_; }
+  virtual void SetTransparent(bool transparent) { transparent_ = transparent; }
+
   // Reads the whole file as the file form; raises EFOpenError when the file
   // cannot be opened.
   void LoadFromFile(const QString &fileName);
@@ -68,6 +74,7 @@ protected:
   void Modified() const { original_.clear(); }
 
   mutable QByteArray original_;
+  bool transparent_ = false;
 };
 
 // Pictures larger than this many pixels are refused before decoding.

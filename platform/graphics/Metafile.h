@@ -4,14 +4,25 @@
 // TMetafileCanvas (kept as a QPicture and replayed on paint).
 //
 // EMF bytes: the size comes from the file's header frame; the bytes are
-// written back unchanged. Drawing EMF content is not supported yet: Draw of
-// an EMF-bytes metafile draws nothing.
+// written back unchanged. Drawing converts them once to SVG (libemf2svg) and
+// renders that with QtSvg, the header frame mapped onto the target
+// rectangle. Bytes whose record chain is not sound (a header first, every
+// record at least 8 bytes, 4-aligned and inside the file, up to an end
+// record; bitmaps uncompressed and holding every pixel they claim) draw
+// nothing. On a raster surface the picture is drawn without
+// antialiased edges, as the platform plays metafiles, so that a key colour
+// behind it stays exact; on a recording or a printer it stays vector.
+// Copies share the converted picture.
 //
 // Recorded drawings: Play replays them at an offset; Draw maps the frame
-// (0, 0, Width, Height) onto the given rectangle, where the size defaults to
-// the right and bottom of what was recorded (so that drawing at (0, 0) at
-// its own size replays in place). Writing a recorded drawing
-// as EMF is not supported yet: SaveToStream writes nothing for it.
+// (0, 0, w, h) onto the given rectangle, where w and h are the size set
+// before recording, else the right and bottom of what was recorded (so that
+// drawing at (0, 0) at its own size replays in place). Writing a recorded
+// drawing as EMF is not supported yet: SaveToStream writes nothing for it.
+//
+// SetWidth / SetHeight change the size the picture is drawn at by
+// TCanvas::Draw (the content is stretched to it); a negative size mirrors
+// it, so a picture sized -w drawn at x = w covers 0..w mirrored.
 #include <QByteArray>
 #include <QPicture>
 #include <QTransform>
@@ -30,7 +41,7 @@ public:
   // True without EMF bytes and without a recorded drawing.
   bool Empty() const override;
   // The size given with SetWidth / SetHeight, else the EMF frame, else the
-  // right and bottom of what was recorded. May be negative (mirrored).
+  // recording's frame. May be negative (mirrored).
   int Width() const override;
   int Height() const override;
   void SetWidth(int width) { width_ = width; }
@@ -57,15 +68,23 @@ public:
 
 private:
   friend class TMetafileCanvas;
+  struct EmfView;
+
   void TakeRecording(const QPicture &picture, bool clipped, const QRect &drawn);
 
   void PlayMapped(TCanvas &canvas, const QTransform &mapping) const;
+  void DrawEmf(TCanvas &canvas, const TRect &r) const;
 
   QPicture picture_;
   bool recorded_ = false;
   bool recordedClip_ = false; // the recording sets clips of its own
   QRect recordedArea_;        // what the recording covers
-  QSize emfSize_;
+  // The content's own size, mapped onto the rectangle it is drawn into: the
+  // EMF frame in pixels, or the recording's frame.
+  QSize frame_;
+  // The EMF bytes' converted picture, made at the first drawing and shared
+  // with copies; replaced when the content changes.
+  std::shared_ptr<EmfView> emfView_;
   std::optional<int> width_;
   std::optional<int> height_;
 };

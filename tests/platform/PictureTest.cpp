@@ -291,7 +291,7 @@ TEST(PictureTest, MetafileKeepsEmfBytesAndTakesItsSizeFromTheFrame) {
   EXPECT_NE(dynamic_cast<TSafetyMetafile *>(clone.get()), nullptr);
   EXPECT_EQ(Bytes(*clone), file);
   TBitmap bmp(10, 10);
-  bmp.Canvas().Draw(0, 0, meta); // draws nothing yet, and does not fail
+  bmp.Canvas().Draw(0, 0, meta); // a frame without drawing records
   EXPECT_EQ(bmp.Pixel(5, 5), clWhite);
 
   // Recording replaces the EMF content.

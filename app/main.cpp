@@ -3,9 +3,13 @@
 #include <QScreen>
 
 #include "app/QtMessageBox.h"
+#include "core/book/ActBlockList.h"
+#include "core/book/BookClasses.h"
 #include "core/geometry/Geometry.h"
 #include "core/model/CoreClasses.h"
 #include "core/model/CoreContext.h"
+#include "core/pictures/StampFactory.h"
+#include "core/pictures/StillFactory.h"
 #include "core/support/TempFiles.h"
 #include "core/support/Utilities.h"
 #include "core/system/SysContext.h"
@@ -24,6 +28,10 @@ int main(int argc, char *argv[]) {
   // page-object classes in their fixed order.
   lumora::TCoreContext::Start();
   lumora::RegisterCoreClasses(lumora::ObjClassList());
+  lumora::RegisterBookClasses(lumora::ObjClassList());
+  // The book clears the action-block registry when it closes and has it
+  // re-link its entries after a book was read.
+  lumora::SetActBlockList(&lumora::ActBlockRegistry());
   // Then the system state: program paths, the program folder as the current
   // folder, and what is read from the settings file at start-up.
   lumora::StartSystemState();
@@ -42,6 +50,9 @@ int main(int argc, char *argv[]) {
     window.show();
     result = app.exec();
   }
+  // The picture stores live for the whole program.
+  lumora::ResetStampMaker();
+  lumora::ResetStillMaker();
   lumora::TTempFileList::Free();
   lumora::TSysContext::Reset();
   lumora::SetMessageBox(nullptr);

@@ -1,7 +1,7 @@
 #include "core/model/CoreClasses.h"
 
+#include "core/drawable/DummyDrawObj.h"
 #include "core/model/ClassRegistry.h"
-#include "core/model/DummyDrawObj.h"
 #include "core/model/NullObj.h"
 
 namespace lumora {

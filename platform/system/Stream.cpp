@@ -133,6 +133,7 @@ TFileStream::TFileStream(const QString &fileName, int mode) : fileName_(fileName
     throw EFOpenError(
         QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file_.errorString()));
   }
+  if (openMode == QIODevice::ReadOnly) readSize_ = file_.size();
 }
 
 int64_t TFileStream::Read(void *buffer, int64_t count) {
@@ -154,7 +155,9 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
   else if (origin == TSeekOrigin::soEnd)
     target = file_.size() + offset;
   if (target < 0) target = 0;
-  file_.seek(target);
+  // Seeking discards the file's read buffer, even to where it already is:
+  // asking for the position must not cost a system call and a refill.
+  if (target != file_.pos()) file_.seek(target);
   return file_.pos();
 }
 

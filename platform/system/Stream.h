@@ -74,13 +74,17 @@ public:
   int64_t Read(void *buffer, int64_t count) override;
   int64_t Write(const void *buffer, int64_t count) override;
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-  int64_t Size() const override { return file_.size(); }
+  // A file opened for reading only keeps the size it had when opened: the
+  // readers ask for it before every value, and asking the file system each
+  // time made reading a book several times slower.
+  int64_t Size() const override { return readSize_ >= 0 ? readSize_ : file_.size(); }
   void SetSize(int64_t size) override;
   const QString &FileName() const { return fileName_; }
 
 private:
   QString fileName_;
   QFile file_;
+  int64_t readSize_ = -1;
 };
 
 } // namespace lumora

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "core/model/DummyDrawObj.h"
+#include "core/drawable/DummyDrawObj.h"
 #include "core/model/NullObj.h"
 #include "core/stream/MetaStream.h"
 #include "tests/core/model/ModelTestClasses.h"

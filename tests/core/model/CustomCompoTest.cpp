@@ -2,7 +2,7 @@
 // positions in the paint order.
 #include <QtEndian>
 
-#include "core/model/DummyDrawObj.h"
+#include "core/drawable/DummyDrawObj.h"
 #include "core/model/ObjPool.h"
 #include "core/stream/MetaStream.h"
 #include "tests/core/model/ModelTestClasses.h"

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QtEndian>
 
-#include "core/model/DummyDrawObj.h"
+#include "core/drawable/DummyDrawObj.h"
 #include "core/model/ObjPool.h"
 #include "core/stream/MetaStream.h"
 #include "core/support/AbstractError.h"
@@ -205,7 +205,7 @@ TEST_F(ObjectRecordTest, GrabRecordEditing) {
   EXPECT_EQ(grabs.GetGrabForm(0), TGrabType::gfRect);
 }
 
-TEST_F(ObjectRecordTest, PlaceholderKeepsTheCommonPartAndWritesItsOwnForm) {
+TEST_F(ObjectRecordTest, PlaceholderKeepsTheCommonPartAndWritesTheRecordBack) {
   std::unique_ptr<TTestFigure> guide = Figure(QStringLiteral("g"), Square(0, 0, 30));
   guide->Param.ObjName = QStringLiteral("テスト基準線");
   guide->SetId(4242);

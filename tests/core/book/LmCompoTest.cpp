@@ -1,0 +1,476 @@
+// The book file: its sections at their offsets, the round trip of pages,
+// objects, links and pictures, the header's version questions, previews,
+// failed saves and damaged picture lists.
+#include <QDir>
+#include <QFile>
+#include <QtEndian>
+#include <functional>
+
+#include "core/book/LmCompo.h"
+#include "core/model/ObjPool.h"
+#include "core/pictures/StampFactory.h"
+#include "core/pictures/StillFactory.h"
+#include "core/support/Utilities.h"
+#include "core/system/SysContext.h"
+#include "platform/graphics/Picture.h"
+#include "platform/text/CodePage932.h"
+#include "platform/ui/MessageBox.h"
+#include "tests/core/book/BookTestClasses.h"
+
+namespace lumora::test {
+namespace {
+
+const QString kReserveLine = QStringLiteral("－－－－－予備エリア－－－－－５０バイト－－－－－");
+
+int32_t Int32At(const QByteArray &aBytes, int64_t aPos) {
+  return qFromLittleEndian<int32_t>(aBytes.constData() + aPos);
+}
+
+int64_t Int64At(const QByteArray &aBytes, int64_t aPos) {
+  return qFromLittleEndian<int64_t>(aBytes.constData() + aPos);
+}
+
+void PutInt32(QByteArray &aBytes, int64_t aPos, int32_t aValue) {
+  qToLittleEndian<int32_t>(aValue, aBytes.data() + aPos);
+}
+
+// The bytes of the string (Int32 count, bytes) at aPos.
+QByteArray StringAt(const QByteArray &aBytes, int64_t aPos) {
+  return aBytes.mid(aPos + 4, Int32At(aBytes, aPos));
+}
+
+// The kind name of the object record at aPos: behind the record's size and
+// version, the parameters begin with the kind as a byte string.
+QString KindAt(const QByteArray &aBytes, int64_t aPos) {
+  const int32_t n = Int32At(aBytes, aPos + 8);
+  return FromCp932(aBytes.mid(aPos + 12, n - 1));
+}
+
+QByteArray Int32Bytes(int32_t aValue) {
+  QByteArray bytes(4, '\0');
+  PutInt32(bytes, 0, aValue);
+  return bytes;
+}
+
+// The main index of a saved book.
+struct MainIndex {
+  int64_t at = 0;
+  int32_t slot[7] = {};
+};
+
+MainIndex MainIndexOf(const QByteArray &aBytes) {
+  MainIndex index;
+  index.at = 4 + Int32At(aBytes, 0);
+  for (int i = 0; i < 7; ++i)
+    index.slot[i] = Int32At(aBytes, index.at + 4 * i);
+  return index;
+}
+
+// A header string, the main index with the page section named at the first
+// byte behind it, and a few bytes of page section.
+QByteArray HeaderFile(const QString &aHeader) {
+  const QByteArray text = ToCp932(aHeader);
+  QByteArray bytes = Int32Bytes(int32_t(text.size())) + text;
+  const int32_t first = int32_t(bytes.size()) + 28;
+  for (int i = 0; i < 7; ++i)
+    bytes += Int32Bytes(i == 2 ? first : 0);
+  return bytes + QByteArray(16, '\0');
+}
+
+class BookFileTest : public BookTest {
+protected:
+  // A stamp of the picture file on aPage, with its own id.
+  TTestPictureStamp *AddStampTo(TCommonObj *aPage, const QString &aFile, double aX) {
+    std::unique_ptr<TTestPictureStamp> stamp = NewObject<TTestPictureStamp>();
+    stamp->Param.Text = aFile;
+    CreatingStampSize() = 40;
+    stamp->CreateImage();
+    stamp->InitGrabInfo();
+    stamp->Move({aX, 10});
+    stamp->ReMake();
+    stamp->ReName(0);
+    return static_cast<TTestPictureStamp *>(aPage->AddObj(stamp.release()));
+  }
+};
+
+// ---- Writing ----
+
+TEST_F(BookFileTest, SavedBookLaysOutItsSectionsAtTheirOffsets) {
+  TBookTestBook *book = NewBook(3);
+  const QString path = BookPath(QStringLiteral("three.lmm"));
+  ASSERT_TRUE(book->SaveToFile(path, QString()));
+  const QByteArray f = ReadFile(path);
+
+  // 1 header, 2 main index.
+  const QByteArray head = ToCp932(QStringLiteral("Vellumkit Lumora V 3.21 \r\n"));
+  EXPECT_EQ(StringAt(f, 0), head);
+  const MainIndex index = MainIndexOf(f);
+  EXPECT_EQ(index.at, 4 + head.size());
+
+  // 3 description: three empty lines, the page size and the reserve line.
+  const QByteArray reserve = ToCp932(kReserveLine);
+  EXPECT_EQ(reserve.size(), 50);
+  const QByteArray description = QByteArray("\r\n\r\n\r\n800\r\n600\r\n") + reserve + "\r\n";
+  EXPECT_EQ(index.slot[0], index.at + 28);
+  EXPECT_EQ(StringAt(f, index.slot[0]), description);
+
+  // 4 thumbnail: one tagged picture, up to the page section.
+  const int64_t thumb = index.slot[1];
+  EXPECT_EQ(thumb, index.slot[0] + 4 + description.size());
+  const QByteArray tag = StringAt(f, thumb);
+  EXPECT_FALSE(tag.isEmpty());
+  EXPECT_EQ(index.slot[2], thumb + 4 + tag.size() + 4 + Int32At(f, thumb + 4 + tag.size()));
+
+  // 5 page section: 3, three offsets, the book record, 3, the pages.
+  const int64_t pages = index.slot[2];
+  EXPECT_EQ(Int32At(f, pages), 3);
+  const int64_t bookRecord = pages + 4 + 12;
+  EXPECT_EQ(KindAt(f, bookRecord), QStringLiteral("テスト書籍"));
+  const int64_t secondCount = bookRecord + 4 + Int32At(f, bookRecord);
+  EXPECT_EQ(Int32At(f, secondCount), 3);
+  int64_t expected = secondCount + 4;
+  for (int i = 0; i < 3; ++i) {
+    const int32_t offset = Int32At(f, pages + 4 + 4 * i);
+    if (i == 0) {
+      EXPECT_EQ(offset, expected);
+    }
+    EXPECT_GE(offset, expected) << "page " << i;
+    EXPECT_EQ(KindAt(f, offset), QStringLiteral("テスト書籍頁")) << "page " << i;
+    expected = offset + 4;
+  }
+
+  // 6 stamp list, 7 image list, 8 the (empty) media table.
+  EXPECT_EQ(StringAt(f, index.slot[3]), QByteArray("Stamp List V 2.0"));
+  EXPECT_EQ(Int32At(f, index.slot[3] + 20), 0);
+  EXPECT_EQ(index.slot[4], index.slot[3] + 24);
+  EXPECT_EQ(index.slot[5], index.slot[4]);
+  EXPECT_EQ(StringAt(f, index.slot[5]), QByteArray("Image List V 2.0"));
+  EXPECT_EQ(Int64At(f, index.slot[5] + 20), 12);
+  EXPECT_EQ(Int32At(f, index.slot[5] + 28), 0);
+  EXPECT_EQ(index.slot[6], index.slot[5] + 32);
+  EXPECT_EQ(index.slot[6], f.size());
+}
+
+// ---- The round trip ----
+
+TEST_F(BookFileTest, BookReadsBackWithPagesObjectsLinksAndPictures) {
+  WriteProgramFile(QStringLiteral("quad.png"), QuadrantPng(40, 20));
+  WriteProgramFile(QStringLiteral("blue.png"), PlainPng(12, 6, kBlue));
+  WriteProgramFile(QStringLiteral("still.png"), PlainPng(30, 10, kRed));
+  TBookTestBook *book = NewBook(3);
+  TMetaPage *p1 = book->Pages(1);
+  TMetaPage *p2 = book->Pages(2);
+  AddTo(book->Pages(0), QStringLiteral("背景"), RectPoints(0, 0, 50, 50));
+  TTestRect *target = AddTo(p1, QStringLiteral("的"), RectPoints(10, 10, 40, 40));
+  AddTo<TTestConductor>(p1, QStringLiteral("線"), RectPoints(50, 50, 60, 60))->SetLinkedObj(target);
+  AddStampTo(p1, QStringLiteral("quad.png"), 100);
+  AddStampTo(p2, QStringLiteral("quad.png"), 100);
+  AddStampTo(p2, QStringLiteral("blue.png"), 200);
+  TStill_ *still = StillMaker()._Create(ProgramPath(QStringLiteral("still.png")));
+  ASSERT_NE(still, nullptr);
+  AddTo<TBookTestStill>(p2, QStringLiteral("写真"), RectPoints(0, 100, 30, 110))->Param.Text =
+      still->fFilePath;
+  p1->Param.FaceColor = 0x00FFFF;
+  p2->SetPageMove(true);
+
+  const QString path = BookPath(QStringLiteral("trip.lmm"));
+  ASSERT_TRUE(book->SaveToFile(path, QString()));
+  // The pictures come back from the book, not from their files.
+  const QString stillPath = still->fFilePath;
+  ResetStampMaker();
+  ResetStillMaker();
+  for (const char *file : {"quad.png", "blue.png", "still.png"})
+    QFile::remove(ProgramPath(QString::fromLatin1(file)));
+
+  QString header;
+  std::unique_ptr<TBookTestBook> back = Load(path, &header);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(header, QStringLiteral("Vellumkit Lumora V 3.21 \r\n"));
+  ASSERT_EQ(back->Count(), 3);
+  EXPECT_EQ(back->Id(), book->Id());
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    TMetaPage *was = book->Pages(i);
+    TMetaPage *is = back->Pages(i);
+    EXPECT_EQ(is->Id(), was->Id());
+    EXPECT_EQ(is->Name, was->Name);
+    EXPECT_EQ(is->Page0(), i == 0 ? nullptr : back->Pages(0));
+    EXPECT_EQ(is->PageMove(), i == 2);
+    EXPECT_EQ(is->Param.FaceColor, was->Param.FaceColor);
+    ASSERT_EQ(is->Count(), was->Count());
+    for (int k = 0; k < is->Count(); ++k) {
+      EXPECT_EQ(is->Items(k)->Param.ObjName, was->Items(k)->Param.ObjName);
+      EXPECT_EQ(is->Items(k)->Id(), was->Items(k)->Id());
+      EXPECT_EQ(is->Items(k)->Name, was->Items(k)->Name);
+      EXPECT_EQ(is->Items(k)->Polygon(), was->Items(k)->Polygon());
+    }
+  }
+  TCommonObj *conductor = back->Pages(1)->Items(1);
+  ASSERT_NE(conductor->GetLinkedObj(), nullptr);
+  EXPECT_EQ(conductor->GetLinkedObj(), back->Pages(1)->Items(0));
+  EXPECT_EQ(conductor->GetLinkedObj()->Id(), target->Id());
+
+  // Each picture is written once, and both stores hold them again.
+  const QByteArray f = ReadFile(path);
+  EXPECT_EQ(Int32At(f, MainIndexOf(f).slot[3] + 20), 2);
+  ASSERT_EQ(StampMaker().Count(), 2);
+  EXPECT_EQ(StampMaker().Items(0)->FileName(), QStringLiteral("quad.png"));
+  EXPECT_EQ(StampMaker().Items(1)->FileName(), QStringLiteral("blue.png"));
+  ASSERT_EQ(StillMaker().Count(), 1);
+  EXPECT_EQ(StillMaker().Items(0)->fFilePath, stillPath);
+  EXPECT_EQ(StillMaker().Items(0)->FWidth, 30);
+}
+
+TEST_F(BookFileTest, PageStateSaveKeepsUnusedPicturesAndAnOrdinarySaveDropsThem) {
+  WriteProgramFile(QStringLiteral("quad.png"), QuadrantPng(40, 20));
+  WriteProgramFile(QStringLiteral("blue.png"), PlainPng(12, 6, kBlue));
+  TBookTestBook *book = NewBook(2);
+  AddStampTo(book->Pages(1), QStringLiteral("quad.png"), 10);
+  ASSERT_NE(StampMaker()._Create(QStringLiteral("blue.png")), nullptr);
+  const QString path = BookPath(QStringLiteral("state.lmm"));
+
+  ASSERT_TRUE(book->SaveToFile(path, QString::fromUtf16(kPageSaveOption)));
+  EXPECT_EQ(StampMaker().Count(), 2);
+  QByteArray f = ReadFile(path);
+  EXPECT_TRUE(FromCp932(StringAt(f, 0)).endsWith(QStringLiteral("\r\n頁保存")));
+  EXPECT_EQ(Int32At(f, MainIndexOf(f).slot[3] + 20), 1);
+
+  ASSERT_TRUE(book->SaveToFile(path, QString()));
+  ASSERT_EQ(StampMaker().Count(), 1);
+  EXPECT_EQ(StampMaker().Items(0)->FileName(), QStringLiteral("quad.png"));
+}
+
+// ---- Reading the header ----
+
+TEST_F(BookFileTest, HeaderVersionsAskTheirQuestions) {
+  enum Asked { kNone, kOld, kNew };
+  struct Case {
+    QString header;
+    bool answer;
+    Asked asked;
+    bool read;
+    float version;
+  };
+  const Case cases[] = {
+      {QStringLiteral("Vellumkit Lumora V 3.21 \r\n"), true, kNone, true, 3.21f},
+      {QStringLiteral("Vellumkit X V 2.0 "), false, kNone, true, 2.0f},
+      {QStringLiteral("Vellumkit X V 1.5 "), true, kOld, true, 2.0f},
+      {QStringLiteral("Vellumkit X V 1.5 "), false, kOld, false, 1.5f},
+      {QStringLiteral("Vellumkit X V abc"), true, kOld, true, 2.0f},
+      {QStringLiteral("Vellumkit X V 5.0 "), false, kNew, false, 5.0f},
+      {QStringLiteral("Vellumkit X V 5.0 "), true, kNew, true, 5.0f},
+      // Single precision: a stored 4.21 lies above 4.21.
+      {QStringLiteral("Vellumkit X V 4.21"), true, kNew, true, 4.21f},
+      {QStringLiteral("Vellumkit X V 4.2"), true, kNone, true, 4.2f},
+      {QStringLiteral("Vellumkit without a version"), true, kNone, false, 2.0f},
+      {QStringLiteral("Another program"), true, kOld, true, 2.0f},
+      {QStringLiteral("Another program"), false, kOld, false, 0.0f},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.header.toStdString() + (c.answer ? " OK" : " Cancel"));
+    QStringList asked;
+    SetVersionQuestion([&](const QString &aText) {
+      asked << aText;
+      return c.answer;
+    });
+    TMemoryStream stream;
+    stream.SetBytes(HeaderFile(c.header));
+    std::unique_ptr<TBookTestBook> book = NewObject<TBookTestBook>();
+    QString header;
+    const uint32_t pages = book->ReadHeader(stream, header, QStringLiteral("/x/本.lmm"));
+    EXPECT_EQ(header, c.header);
+    EXPECT_EQ(pages != 0, c.read);
+    EXPECT_EQ(SysInfo().FileVersion, c.version);
+    ASSERT_EQ(asked.size(), c.asked == kNone ? 0 : 1);
+    if (c.asked == kOld) {
+      EXPECT_EQ(asked[0], OldVersionQuestionText(QStringLiteral("本.lmm")));
+    } else if (c.asked == kNew) {
+      EXPECT_EQ(asked[0], NewVersionQuestionText(QStringLiteral("本.lmm"), c.version));
+    }
+  }
+  EXPECT_EQ(OldVersionQuestionText(QStringLiteral("a.lmm")),
+            QStringLiteral("このファイル(a.lmm)は\n\r以前のバージョンのLumoraで作成された\n\r"
+                           "可能性があるため、正しく表示できない場合があります。\n\r"
+                           "このファイルを開きますか？"));
+  EXPECT_EQ(NewVersionQuestionText(QStringLiteral("a.lmm"), 4.21f),
+            QStringLiteral("このファイル(a.lmm)\n\rFile Ver4.21　は\n\r開くことが出来ません。\n\r"
+                           "続けますか？"));
+}
+
+TEST_F(BookFileTest, DefaultQuestionGoesThroughTheMessageBox) {
+  auto box = std::make_unique<TStderrMessageBox>();
+  TStderrMessageBox *shown = box.get();
+  SetMessageBox(std::move(box));
+  TMemoryStream stream;
+  stream.SetBytes(HeaderFile(QStringLiteral("Vellumkit X V 1.0 ")));
+  std::unique_ptr<TBookTestBook> book = NewObject<TBookTestBook>();
+  QString header;
+  EXPECT_NE(book->ReadHeader(stream, header, QStringLiteral("old.lmm")), 0u); // OK is the default
+  ASSERT_EQ(shown->Shown().size(), 1);
+  EXPECT_TRUE(shown->Shown()[0].startsWith(QStringLiteral("このファイル(old.lmm)は")));
+}
+
+TEST_F(BookFileTest, PreviewReadsTheThumbnailAndRefusesOtherFiles) {
+  TBookTestBook *book = NewBook(2);
+  book->WinWidth = 1024;
+  const QString path = BookPath(QStringLiteral("preview.lmm"));
+  ASSERT_TRUE(book->SaveToFile(path, QString()));
+
+  TFileStream file(path, fmOpenRead);
+  std::unique_ptr<TBookTestBook> reader = NewObject<TBookTestBook>();
+  TPicture picture;
+  reader->LoadFileThumb(file, picture);
+  EXPECT_GT(picture.Width(), 0);
+  EXPECT_TRUE(reader->GetDescription(file).contains(QStringLiteral("\r\n1024\r\n600\r\n")));
+
+  TMemoryStream other;
+  other.SetBytes(HeaderFile(QStringLiteral("Another program")));
+  try {
+    reader->LoadFileThumb(other, picture);
+    ADD_FAILURE() << "no error";
+  } catch (const Exception &e) {
+    EXPECT_EQ(e.Message(), QStringLiteral("これは\"Lumora\"のファイルではありません。"));
+  }
+}
+
+// ---- Failures ----
+
+TEST_F(BookFileTest, FailedSaveKeepsTheOldFileAndSaysWhy) {
+  auto box = std::make_unique<TStderrMessageBox>();
+  TStderrMessageBox *shown = box.get();
+  SetMessageBox(std::move(box));
+  TBookTestBook *book = NewBook(2);
+  const QString path = BookPath(QStringLiteral("keep.lmm"));
+  ASSERT_TRUE(book->SaveToFile(path, QString()));
+  const QByteArray old = ReadFile(path);
+
+  // A page object whose record cannot be written.
+  TCommonObj *broken =
+      AddTo<TBookTestBroken>(book->Pages(1), QStringLiteral("x"), RectPoints(0, 0, 5, 5));
+  EXPECT_FALSE(book->SaveToFile(path, QString()));
+  // A folder that does not exist.
+  TCommonObj *gone = broken;
+  ASSERT_TRUE(book->Pages(1)->RemoveObj(gone));
+  EXPECT_FALSE(book->SaveToFile(BookPath(QStringLiteral("none/keep.lmm")), QString()));
+
+  EXPECT_EQ(ReadFile(path), old);
+  EXPECT_EQ(shown->Shown(), QStringList({QStringLiteral("保存できません。"),
+                                         QStringLiteral("ファイルへ書けません")}));
+  EXPECT_EQ(QDir(bookDir_.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.lmm")});
+}
+
+TEST_F(BookFileTest, UnreadableFileIsReported) {
+  auto box = std::make_unique<TStderrMessageBox>();
+  TStderrMessageBox *shown = box.get();
+  SetMessageBox(std::move(box));
+  std::unique_ptr<TBookTestBook> book = NewObject<TBookTestBook>();
+  QString header = QStringLiteral("x");
+  EXPECT_FALSE(book->LoadFromFile(BookPath(QStringLiteral("missing.lmm")), header));
+  EXPECT_TRUE(header.isEmpty());
+  EXPECT_EQ(shown->Shown(), QStringList{QStringLiteral("ファイルを開けません")});
+}
+
+// Damaged picture lists: what can be read is read, the pages always load.
+TEST_F(BookFileTest, DamagedPictureListsLoadWhatTheirSectionsHold) {
+  WriteProgramFile(QStringLiteral("quad.png"), QuadrantPng(40, 20));
+  WriteProgramFile(QStringLiteral("blue.png"), PlainPng(12, 6, kBlue));
+  WriteProgramFile(QStringLiteral("still.png"), PlainPng(30, 10, kRed));
+  TBookTestBook *book = NewBook(2);
+  AddStampTo(book->Pages(1), QStringLiteral("quad.png"), 10);
+  AddStampTo(book->Pages(1), QStringLiteral("blue.png"), 100);
+  TStill_ *still = StillMaker()._Create(ProgramPath(QStringLiteral("still.png")));
+  ASSERT_NE(still, nullptr);
+  AddTo<TBookTestStill>(book->Pages(1), QStringLiteral("写真"), RectPoints(0, 0, 9, 9))
+      ->Param.Text = still->fFilePath;
+  const QString path = BookPath(QStringLiteral("damaged.lmm"));
+  ASSERT_TRUE(book->SaveToFile(path, QString()));
+  const QByteArray good = ReadFile(path);
+  const MainIndex index = MainIndexOf(good);
+  const int64_t stamps = index.slot[3] + 20; // the stamp count
+  const int64_t stills = index.slot[5] + 28; // the still count
+  const int32_t firstStamp = Int32At(good, stamps + 4);
+  for (const char *file : {"quad.png", "blue.png", "still.png"})
+    QFile::remove(ProgramPath(QString::fromLatin1(file)));
+
+  struct Case {
+    const char *what;
+    std::function<void(QByteArray &)> damage;
+    QStringList stamps;
+    int stills;
+  };
+  const QStringList both = {QStringLiteral("quad.png"), QStringLiteral("blue.png")};
+  const Case cases[] = {
+      {"intact", [](QByteArray &) {}, both, 1},
+      {"stamp count beyond its section",
+       [&](QByteArray &f) { PutInt32(f, stamps, 0x7FFFFFFF); },
+       {},
+       1},
+      {"negative stamp count", [&](QByteArray &f) { PutInt32(f, stamps, -3); }, {}, 1},
+      // The writer leaves a picture it cannot read as an entry of size 0.
+      {"first entry without picture",
+       [&](QByteArray &f) { PutInt32(f, firstStamp + 4 + 8, 0); },
+       {QStringLiteral("blue.png")},
+       1},
+      {"second offset outside the section",
+       [&](QByteArray &f) { PutInt32(f, stamps + 8, index.slot[5] + 4); },
+       {QStringLiteral("quad.png")},
+       1},
+      {"stamp list of another version",
+       [&](QByteArray &f) { f[index.slot[3] + 4 + 13] = '1'; },
+       {},
+       1},
+      {"still count beyond its section", [&](QByteArray &f) { PutInt32(f, stills, 1 << 30); }, both,
+       0},
+      {"image list length beyond the file",
+       [&](QByteArray &f) { PutInt32(f, index.slot[5] + 20, 0x7FFFFFF0); }, both, 1},
+      {"main index beyond the file",
+       [&](QByteArray &f) {
+         PutInt32(f, index.at + 12, 0x7FFFFFF0);
+         PutInt32(f, index.at + 20, -1);
+       },
+       {},
+       0},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    QByteArray bytes = good;
+    c.damage(bytes);
+    const QString damaged = BookPath(QStringLiteral("d.lmm"));
+    WriteFile(damaged, bytes);
+    ResetStampMaker();
+    ResetStillMaker();
+    std::unique_ptr<TBookTestBook> back = Load(damaged);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Count(), 2);
+    EXPECT_EQ(back->Pages(1)->Count(), 3);
+    QStringList names;
+    for (int i = 0; i < StampMaker().Count(); ++i)
+      names << StampMaker().Items(i)->FileName();
+    EXPECT_EQ(names, c.stamps);
+    EXPECT_EQ(StillMaker().Count(), c.stills);
+  }
+}
+
+TEST_F(BookFileTest, TruncatedBookFailsWithoutCrashing) {
+  TBookTestBook *book = NewBook(3);
+  AddTo(book->Pages(1), QStringLiteral("a"), RectPoints(0, 0, 10, 10));
+  const QString path = BookPath(QStringLiteral("cut.lmm"));
+  ASSERT_TRUE(book->SaveToFile(path, QString()));
+  const QByteArray good = ReadFile(path);
+  for (const qsizetype size :
+       {qsizetype(0), qsizetype(3), qsizetype(40), good.size() / 2, good.size() - 30}) {
+    SCOPED_TRACE(size);
+    TMemoryStream stream;
+    stream.SetBytes(good.left(size));
+    std::unique_ptr<TBookTestBook> back = NewObject<TBookTestBook>();
+    QString header;
+    try {
+      back->LoadFromBookStream(stream, QString(), header);
+    } catch (const Exception &) {
+      // Reported to the loader: nothing more to check.
+    }
+  }
+}
+
+} // namespace
+} // namespace lumora::test

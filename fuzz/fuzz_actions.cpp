@@ -14,6 +14,7 @@
 #include "core/model/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/stream/MetaStream.h"
+#include "fuzz/FuzzApp.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/system/Exception.h"
 #include "platform/system/Stream.h"
@@ -147,6 +148,11 @@ template <class T> void Exercise(TMemoryStream &aStream, bool aOldest) {
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+  lumora::fuzz::StartApplication(argc, argv);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const bool started = (Start(), true);

@@ -7,7 +7,6 @@
 // low bit of its last byte also picks the system mode. Bad data must end in
 // lumora::Exception or a false answer, never in a crash, a read out of
 // bounds, a hang or a huge allocation.
-#include <QGuiApplication>
 #include <cstddef>
 #include <cstdint>
 
@@ -23,6 +22,7 @@
 #include "core/pictures/StampFactory.h"
 #include "core/pictures/StillFactory.h"
 #include "core/system/SysContext.h"
+#include "fuzz/FuzzApp.h"
 #include "platform/system/Exception.h"
 #include "platform/system/Stream.h"
 #include "platform/ui/MessageBox.h"
@@ -210,11 +210,7 @@ void Start() {
 // Placeholders write their note and the thumbnail draws the page: text
 // needs the fonts of a GUI application.
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  setenv("QT_FONT_DPI", "96", 1);
-  static QGuiApplication *app = new QGuiApplication(*argc, *argv);
-  (void)app;
-  SetPixelsPerInch(96);
+  lumora::fuzz::StartApplication(argc, argv);
   return 0;
 }
 

@@ -9,6 +9,7 @@
 #include "core/drawable/DrawObj.h"
 #include "core/model/CoreClasses.h"
 #include "core/model/CoreContext.h"
+#include "fuzz/FuzzApp.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/system/Exception.h"
 #include "platform/system/Stream.h"
@@ -43,6 +44,11 @@ void Start() {
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+  lumora::fuzz::StartApplication(argc, argv);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const bool started = (Start(), true);

@@ -3,12 +3,12 @@
 // picture must write back exactly the bytes it read. A loaded metafile is
 // also drawn (its EMF records go through the SVG converter), onto a small
 // bitmap and into a recording.
-#include <QGuiApplication>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 
+#include "fuzz/FuzzApp.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Icon.h"
@@ -58,9 +58,7 @@ template <class G> void Try(const QByteArray &bytes) {
 
 // Text in a metafile needs the fonts of a GUI application.
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static QGuiApplication *app = new QGuiApplication(*argc, *argv);
-  (void)app;
+  lumora::fuzz::StartApplication(argc, argv);
   return 0;
 }
 

@@ -10,6 +10,7 @@
 #include "core/model/CustomCompo.h"
 #include "core/model/LeafObj.h"
 #include "core/model/ObjPool.h"
+#include "fuzz/FuzzApp.h"
 #include "platform/system/Exception.h"
 #include "platform/system/Stream.h"
 
@@ -76,6 +77,11 @@ void Start() {
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+  lumora::fuzz::StartApplication(argc, argv);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const bool started = (Start(), true);

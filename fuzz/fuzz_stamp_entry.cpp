@@ -9,7 +9,13 @@
 #include <cstdlib>
 
 #include "core/pictures/StampFactory.h"
+#include "fuzz/FuzzApp.h"
 #include "platform/system/Exception.h"
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+  lumora::fuzz::StartApplication(argc, argv);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   lumora::TMemoryStream in;

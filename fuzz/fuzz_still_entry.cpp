@@ -8,7 +8,13 @@
 #include <memory>
 
 #include "core/pictures/StillFactory.h"
+#include "fuzz/FuzzApp.h"
 #include "platform/system/Exception.h"
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+  lumora::fuzz::StartApplication(argc, argv);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   lumora::TMemoryStream in;

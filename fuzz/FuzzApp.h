@@ -1,0 +1,20 @@
+#pragma once
+// The offscreen application the fuzz targets need: objects read from stored
+// data measure and draw text (the placeholder of an unknown kind writes its
+// note), which needs Qt's font database.
+#include <QGuiApplication>
+#include <cstdlib>
+
+#include "core/geometry/Geometry.h"
+
+namespace lumora::fuzz {
+
+inline void StartApplication(int *argc, char ***argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  setenv("QT_FONT_DPI", "96", 1);
+  static QGuiApplication *app = new QGuiApplication(*argc, *argv);
+  (void)app;
+  SetPixelsPerInch(96);
+}
+
+} // namespace lumora::fuzz

@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QMainWindow>
 #include <QScreen>
 
 #include "app/QtMessageBox.h"
@@ -13,12 +12,13 @@
 #include "core/support/TempFiles.h"
 #include "core/support/Utilities.h"
 #include "core/system/SysContext.h"
+#include "shell/books/AuthorBook.h"
+#include "shell/startup/Startup.h"
 
-// Until the start-up sequence of the program exists, the program sets up the
-// object model and opens one empty main window under its title.
+// Sets up the object model, the system state and the temporary media folder,
+// then runs the entry sequence; the program-wide stores go at the end.
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName("Lumora");
   lumora::SetMessageBox(std::make_unique<lumora::TQtMessageBox>());
   lumora::SetPixelsPerInch(QApplication::primaryScreen()
                                ? qRound(QApplication::primaryScreen()->logicalDotsPerInch())
@@ -29,6 +29,7 @@ int main(int argc, char *argv[]) {
   lumora::TCoreContext::Start();
   lumora::RegisterCoreClasses(lumora::ObjClassList());
   lumora::RegisterBookClasses(lumora::ObjClassList());
+  lumora::RegisterAuthorBookClasses(lumora::ObjClassList());
   // The book clears the action-block registry when it closes and has it
   // re-link its entries after a book was read.
   lumora::SetActBlockList(&lumora::ActBlockRegistry());
@@ -42,14 +43,7 @@ int main(int argc, char *argv[]) {
     dataFolderName.remove(0, 1);
   lumora::TTempFileList::Construct(lumora::GetCommonDocumentsFolder() + dataFolderName);
 
-  int result = 0;
-  {
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Lumora 小学校算数"));
-    window.resize(1024, 768);
-    window.show();
-    result = app.exec();
-  }
+  const int result = lumora::RunProgram(app);
   // The picture stores live for the whole program.
   lumora::ResetStampMaker();
   lumora::ResetStillMaker();

@@ -1,0 +1,43 @@
+#pragma once
+// The start-up picture: a borderless form above all other windows, centred
+// on the screen, that shows the compiled-in picture "OPENING" until its
+// timer runs out (2300 ms) or it is clicked, and then frees itself.
+#include <QWidget>
+
+namespace lumora {
+
+class TP1Graphic;
+class TP1Timer;
+
+class TOpening : public QWidget {
+public:
+  // The form's own parts (FormCreate): the picture loaded and the control
+  // and form sized to it, centred, shown (not modal). The timer stays
+  // disabled until the start-up sequence has painted the form. Becomes the
+  // program-wide Opening().
+  explicit TOpening(QWidget *AOwner = nullptr);
+  // Clears the program-wide reference (FormDestroy).
+  ~TOpening() override;
+
+  // Disabled, so that clicks reach the form.
+  TP1Graphic *P1Graphic1 = nullptr;
+  // Interval 2300; its tick closes the form.
+  TP1Timer *P1Timer1 = nullptr;
+
+  static constexpr uint32_t kShowTime = 2300;
+
+protected:
+  void mouseReleaseEvent(QMouseEvent *event) override;
+  // FormClose: disables the timer and has the form freed.
+  void closeEvent(QCloseEvent *event) override;
+
+private:
+  void FormCreate();
+  void P1Timer1Timer();
+  void FormClick();
+};
+
+// The start-up picture while it exists; null before and after.
+TOpening *Opening();
+
+} // namespace lumora

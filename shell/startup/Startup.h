@@ -1,0 +1,32 @@
+#pragma once
+// The program's entry sequence: builds the long-lived windows and objects
+// in a fixed order, opens the document named on the command line (or an
+// empty new book), runs the event loop and shuts down. main() sets up the
+// object model, the system state and the temporary media folder before it.
+#include <QString>
+
+class QApplication;
+
+namespace lumora {
+
+class TMetaBook;
+
+// The program's title: the product name and the subject.
+QString ProgramTitle();
+
+// Makes aBook, emptied before, a new book of the common page and page 1,
+// the current book with page 1 as its work page.
+void NewEmptyBook(TMetaBook &aBook);
+
+// Opens a book file in author mode with the least of opening: the file is
+// read into aBook (current book from then on) and re-linked, the system
+// state's file name is the file, and page 1 becomes the work page (page 0
+// when the book has only the common page). A book that cannot be read
+// leaves its reader's message (or, for corrupt data, the error's message)
+// and aBook an empty new book; false then.
+bool OpenCommandLineDocument(TMetaBook &aBook, const QString &aFileName);
+
+// The entry sequence; answers the exit code of the event loop.
+int RunProgram(QApplication &aApp);
+
+} // namespace lumora

@@ -1,0 +1,48 @@
+// Writes the smoke test's book: an author book whose common page is green
+// and whose page 1 holds a placeholder object (a white note in a black
+// frame) at a known place. Usage: lumora_smoke_book FILE.lmm
+#include <QGuiApplication>
+#include <cstdio>
+
+#include "core/book/ActBlockList.h"
+#include "core/book/BookClasses.h"
+#include "core/drawable/DummyDrawObj.h"
+#include "core/model/ClassRegistry.h"
+#include "core/model/CoreClasses.h"
+#include "core/model/CoreContext.h"
+#include "core/system/SysContext.h"
+#include "shell/books/AuthorBook.h"
+#include "shell/startup/Startup.h"
+
+int main(int argc, char **argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: lumora_smoke_book FILE\n");
+    return 2;
+  }
+  QGuiApplication app(argc, argv);
+  using namespace lumora;
+  TCoreContext::Start();
+  RegisterCoreClasses(ObjClassList());
+  RegisterBookClasses(ObjClassList());
+  RegisterAuthorBookClasses(ObjClassList());
+  SetActBlockList(&ActBlockRegistry());
+  StartSystemState();
+  bool saved = false;
+  {
+    std::unique_ptr<TAuthorBook> book = NewObject<TAuthorBook>();
+    NewEmptyBook(*book);
+    book->Pages(0)->Param.FaceColor = 0x00C000; // $00BBGGRR: green
+    std::unique_ptr<TDummyDrawObj> note = NewObject<TDummyDrawObj>();
+    note->ReName(0);
+    // A placeholder shows its note centred on the top-left corner of its
+    // fixed bounds: (-56, -25) - (57, 25), so its frame runs down x = 56.
+
+    book->Pages(1)->AddObj(note.release());
+    saved = book->SaveToFile(QString::fromLocal8Bit(argv[1]), QString());
+    book->CloseBook();
+    SetCurrentBook(nullptr);
+  }
+  TSysContext::Reset();
+  TCoreContext::Reset();
+  return saved ? 0 : 1;
+}

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFileInfo>
 #include <QScreen>
 
 #include "app/QtMessageBox.h"
@@ -19,6 +20,12 @@
 // then runs the entry sequence; the program-wide stores go at the end.
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
+  // The document named on the command line, kept as a full path: start-up
+  // makes the program folder the current folder.
+  const QStringList arguments = QApplication::arguments();
+  const QString document = arguments.size() > 1 && !arguments.at(1).isEmpty()
+                               ? QFileInfo(arguments.at(1)).absoluteFilePath()
+                               : QString();
   lumora::SetMessageBox(std::make_unique<lumora::TQtMessageBox>());
   lumora::SetPixelsPerInch(QApplication::primaryScreen()
                                ? qRound(QApplication::primaryScreen()->logicalDotsPerInch())
@@ -43,7 +50,7 @@ int main(int argc, char *argv[]) {
     dataFolderName.remove(0, 1);
   lumora::TTempFileList::Construct(lumora::GetCommonDocumentsFolder() + dataFolderName);
 
-  const int result = lumora::RunProgram(app);
+  const int result = lumora::RunProgram(app, document);
   // The picture stores live for the whole program.
   lumora::ResetStampMaker();
   lumora::ResetStillMaker();

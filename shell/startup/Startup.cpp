@@ -147,7 +147,7 @@ bool OpenCommandLineDocument(TMetaBook &aBook, const QString &aFileName) {
   return true;
 }
 
-int RunProgram(QApplication &aApp) {
+int RunProgram(QApplication &aApp, const QString &aDocument) {
   // 1. The application object (made by main) names the program and its
   // version, which the version dialog shows.
   QApplication::setApplicationName(QString::fromUtf16(kProductName));
@@ -189,10 +189,8 @@ int RunProgram(QApplication &aApp) {
   // 8. The document named on the command line opens in author mode;
   // without one (and while there is no book menu) the program starts with
   // an empty new book.
-  const QStringList arguments = QApplication::arguments();
-  const QString document = arguments.size() > 1 ? arguments.at(1) : QString();
-  if (!document.isEmpty())
-    OpenCommandLineDocument(*book, document);
+  if (!aDocument.isEmpty())
+    OpenCommandLineDocument(*book, aDocument);
   else
     NewEmptyBook(*book);
 

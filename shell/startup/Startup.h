@@ -22,11 +22,13 @@ void NewEmptyBook(TMetaBook &aBook);
 // read into aBook (current book from then on) and re-linked, the system
 // state's file name is the file, and page 1 becomes the work page (page 0
 // when the book has only the common page). A book that cannot be read
-// leaves its reader's message (or, for corrupt data, the error's message)
-// and aBook an empty new book; false then.
+// shows why ("ファイルがありません：" + name for a missing file, "このファイ
+// ルは開きません。" for one the reader refused, or the error's message) and
+// leaves aBook an empty new book; false then.
 bool OpenCommandLineDocument(TMetaBook &aBook, const QString &aFileName);
 
-// The entry sequence; answers the exit code of the event loop.
-int RunProgram(QApplication &aApp);
+// The entry sequence, with the document named on the command line (a full
+// path; empty for none); answers the exit code of the event loop.
+int RunProgram(QApplication &aApp, const QString &aDocument);
 
 } // namespace lumora

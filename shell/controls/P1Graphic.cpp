@@ -110,11 +110,12 @@ void TP1CustomGraphic::Paint(TCanvas &canvas) {
 
 void TP1CustomGraphic::paintEvent(QPaintEvent *) {
   if (OnBeforePaint) OnBeforePaint(this);
-  QPainter painter(this);
-  TCanvas canvas(&painter);
-  Paint(canvas);
-  canvas.End();
-  painter.end();
+  {
+    // The canvas gives the painter its state back before the painter ends.
+    QPainter painter(this);
+    TCanvas canvas(&painter);
+    Paint(canvas);
+  }
   if (OnPaint) OnPaint(this);
   if (OnAfterPaint) OnAfterPaint(this);
 }

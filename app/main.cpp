@@ -45,10 +45,7 @@ int main(int argc, char *argv[]) {
   lumora::StartSystemState();
   // The temporary folder of the media files embedded in the open book, under
   // the shared data folder.
-  QString dataFolderName = lumora::SysInfo().LumoraDir();
-  while (dataFolderName.startsWith(u'/'))
-    dataFolderName.remove(0, 1);
-  lumora::TTempFileList::Construct(lumora::GetCommonDocumentsFolder() + dataFolderName);
+  lumora::TTempFileList::Construct(lumora::GetDataFolder());
 
   const int result = lumora::RunProgram(app, document);
   // The picture stores live for the whole program.

@@ -1,7 +1,8 @@
 #pragma once
 // The offscreen application the fuzz targets need: objects read from stored
 // data measure and draw text (the placeholder of an unknown kind writes its
-// note), which needs Qt's font database.
+// note), which needs Qt's font database. Each target is one translation
+// unit and includes this once: it defines the target's initialiser.
 #include <QGuiApplication>
 #include <cstdlib>
 
@@ -18,3 +19,8 @@ inline void StartApplication(int *argc, char ***argv) {
 }
 
 } // namespace lumora::fuzz
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+  lumora::fuzz::StartApplication(argc, argv);
+  return 0;
+}

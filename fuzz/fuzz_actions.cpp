@@ -149,11 +149,6 @@ template <class T> void Exercise(TMemoryStream &aStream, bool aOldest) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
-  lumora::fuzz::StartApplication(argc, argv);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const bool started = (Start(), true);
   (void)started;

@@ -209,11 +209,6 @@ void Start() {
 
 // Placeholders write their note and the thumbnail draws the page: text
 // needs the fonts of a GUI application.
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
-  lumora::fuzz::StartApplication(argc, argv);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const bool started = (Start(), true);
   (void)started;

@@ -57,11 +57,6 @@ template <class G> void Try(const QByteArray &bytes) {
 } // namespace
 
 // Text in a metafile needs the fonts of a GUI application.
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
-  lumora::fuzz::StartApplication(argc, argv);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
   Try<lumora::TJpegImage>(bytes);

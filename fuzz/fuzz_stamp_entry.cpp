@@ -12,11 +12,6 @@
 #include "fuzz/FuzzApp.h"
 #include "platform/system/Exception.h"
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
-  lumora::fuzz::StartApplication(argc, argv);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   lumora::TMemoryStream in;
   in.SetBytes(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));

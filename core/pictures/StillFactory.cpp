@@ -76,17 +76,6 @@ QString OnDisk(const QString &aPath) {
   return path;
 }
 
-// The shared documents folder joined with the data folder name, without a
-// trailing separator.
-QString DataFolder() {
-  QString name = TSysContext::Started() ? SysInfo().LumoraDir() : TSysContext::DefaultDataFolder();
-  while (name.startsWith(u'/') || name.startsWith(u'\\'))
-    name.remove(0, 1);
-  while (name.endsWith(u'/') || name.endsWith(u'\\'))
-    name.chop(1);
-  return GetCommonDocumentsFolder() + name;
-}
-
 // A time format without its time-zone fields (the platform's long time
 // format is the time with seconds).
 QString WithoutZone(const QString &aFormat) {
@@ -549,7 +538,7 @@ QString StillFilePath(const QString &aFName) {
   // is missing, which a file found as named does not need.
   const std::function<QString()> candidates[] = {
       [&] { return aFName; },
-      [&] { return DataFolder() + u'/' + aFName; },
+      [&] { return GetDataFolder() + u'/' + aFName; },
       [&] { return program.isEmpty() ? QString() : program + aFName; },
       [&] { return program.isEmpty() ? QString() : program + bare; },
       [&] { return QDir::currentPath() + u'/' + bare; },

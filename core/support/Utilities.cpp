@@ -263,6 +263,15 @@ QString GetCommonDocumentsFolder() {
                                                          : TSysContext::DefaultDataFolder());
 }
 
+QString GetDataFolder() {
+  QString name = TSysContext::Started() ? SysInfo().LumoraDir() : TSysContext::DefaultDataFolder();
+  while (name.startsWith(u'/') || name.startsWith(u'\\'))
+    name.remove(0, 1);
+  while (name.endsWith(u'/') || name.endsWith(u'\\'))
+    name.chop(1);
+  return GetCommonDocumentsFolder() + name;
+}
+
 bool CommonDocumentsWarned() {
   return gCommonDocumentsWarned;
 }

@@ -85,6 +85,11 @@ QString GetCommonDocumentsFolder(const QString &dataFolderName);
 // The same with the system state's data folder name (its default before the
 // system state has started).
 QString GetCommonDocumentsFolder();
+// The program's data folder: GetCommonDocumentsFolder() joined with the
+// system state's data folder name (its default before the system state has
+// started), without separators of the name's own at either end and without
+// a trailing one.
+QString GetDataFolder();
 // The program-wide warned flag; false at start-up. Start-up sets it after
 // its first call.
 bool CommonDocumentsWarned();

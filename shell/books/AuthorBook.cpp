@@ -4,10 +4,6 @@
 
 namespace lumora {
 
-namespace {
-constexpr TColor kNoLine = 0x1FFFFFFF;
-}
-
 TObjInfo TAuthorBook::GetObjInfo() {
   TObjInfo info;
   info.IndexNo = -1;
@@ -27,7 +23,7 @@ TObjParam TAuthorBook::DefaultParam() {
   param.Priority = 0;
   param.ActType = {atShow};
   param.Width = 1;
-  param.LineColor = kNoLine;
+  param.LineColor = clNone;
   param.FaceColor = 0xFFFFFF;
   param.Coating = true;
   param.Text = QStringLiteral("Book");
@@ -58,7 +54,7 @@ TObjParam TAuthorPage::DefaultParam() {
   param.Priority = 50;
   param.ActType = {atShow};
   param.Width = 1;
-  param.LineColor = kNoLine;
+  param.LineColor = clNone;
   param.FaceColor = 0xFFFFFF;
   param.Coating = false;
   param.Text = QStringLiteral("Page");

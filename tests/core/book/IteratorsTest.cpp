@@ -6,40 +6,13 @@
 #include "core/book/MetaBook.h"
 #include "core/model/ObjPool.h"
 #include "core/pictures/StillFactory.h"
+#include "tests/core/book/BookTestClasses.h"
 #include "tests/core/book/PartTestClasses.h"
 
 namespace lumora::test {
 namespace {
 
 LUMORA_DRAW_TEST_KIND(TIterStill, "静止画", ({otSurface, otPicture}), ({atShow}))
-
-class TIterBook : public TMetaBook {
-  LUMORA_OBJECT(TIterBook, TMetaBook)
-public:
-  static TObjInfo GetObjInfo() {
-    TObjInfo info;
-    info.IndexNo = -1;
-    info.Name = QStringLiteral("テスト本");
-    return info;
-  }
-
-protected:
-  TIterBook() = default;
-};
-
-class TIterPage : public TMetaPage {
-  LUMORA_OBJECT(TIterPage, TMetaPage)
-public:
-  static TObjInfo GetObjInfo() {
-    TObjInfo info;
-    info.IndexNo = -1;
-    info.Name = QStringLiteral("テスト本頁");
-    return info;
-  }
-
-protected:
-  TIterPage() = default;
-};
 
 class IteratorsTest : public DrawTest {
 protected:
@@ -162,9 +135,9 @@ protected:
   void SetUp() override {
     IteratorsTest::SetUp();
     ObjClassList().Add<TIterStill>();
-    book_ = NewObject<TIterBook>();
+    book_ = NewObject<TBookTestBook>();
     for (int i = 0; i < 3; ++i) {
-      std::unique_ptr<TIterPage> page = NewObject<TIterPage>();
+      std::unique_ptr<TBookTestPage> page = NewObject<TBookTestPage>();
       page->ReName(0);
       pages_[i] = static_cast<TMetaPage *>(book_->AddObj(page.release()));
     }
@@ -191,7 +164,7 @@ protected:
   }
   int UseCount(const QString &aFile) { return StillMaker().FindStill(aFile)->fUseCount; }
 
-  std::unique_ptr<TIterBook> book_;
+  std::unique_ptr<TBookTestBook> book_;
   TMetaPage *pages_[3] = {};
 };
 

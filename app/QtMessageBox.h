@@ -3,6 +3,7 @@
 // installed as the program-wide message box at start-up.
 #include <QApplication>
 #include <QMessageBox>
+#include <functional>
 
 #include "platform/ui/MessageBox.h"
 
@@ -10,7 +11,13 @@ namespace lumora {
 
 class TQtMessageBox : public IMessageBox {
 public:
+  // Runs before every box is made: start-up closes its picture here, which
+  // would otherwise lie above the box (and could be the active window the
+  // box is parented to).
+  std::function<void()> BeforeShow;
+
   TMsgResult Show(const QString &text, const QString &caption, TMsgButtons buttons) override {
+    if (BeforeShow) BeforeShow();
     QMessageBox::StandardButtons set;
     switch (buttons) {
     case TMsgButtons::mbOK:

@@ -14,6 +14,7 @@
 #include "core/support/Utilities.h"
 #include "core/system/SysContext.h"
 #include "shell/books/AuthorBook.h"
+#include "shell/startup/Opening.h"
 #include "shell/startup/Startup.h"
 
 // Sets up the object model, the system state and the temporary media folder,
@@ -26,7 +27,11 @@ int main(int argc, char *argv[]) {
   const QString document = arguments.size() > 1 && !arguments.at(1).isEmpty()
                                ? QFileInfo(arguments.at(1)).absoluteFilePath()
                                : QString();
-  lumora::SetMessageBox(std::make_unique<lumora::TQtMessageBox>());
+  // A message shown during start-up (a missing book) closes the start-up
+  // picture first, which stays above all other windows.
+  auto messageBox = std::make_unique<lumora::TQtMessageBox>();
+  messageBox->BeforeShow = lumora::CloseStartupPicture;
+  lumora::SetMessageBox(std::move(messageBox));
   lumora::SetPixelsPerInch(QApplication::primaryScreen()
                                ? qRound(QApplication::primaryScreen()->logicalDotsPerInch())
                                : 96);

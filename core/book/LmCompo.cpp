@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/book/Iterators.h"
+#include "core/model/CoreContext.h"
 #include "core/model/CustomMaker.h"
 #include "core/model/Link.h"
 #include "core/model/ObjPool.h"
@@ -15,6 +16,7 @@
 #include "core/support/TempFiles.h"
 #include "core/support/Utilities.h"
 #include "core/system/SysContext.h"
+#include "core/system/SysInfo.h"
 #include "platform/graphics/Picture.h"
 #include "platform/system/Exception.h"
 #include "platform/system/LittleEndian.h"
@@ -116,6 +118,34 @@ TVersionQuestion &VersionQuestion() {
   return question;
 }
 
+TDamagedSaveQuestion &DamagedSaveQuestion() {
+  static TDamagedSaveQuestion question;
+  return question;
+}
+
+TDamagedSave AskDamagedSave(const QString &aFile, const QString &aBeside) {
+  if (const TDamagedSaveQuestion &question = DamagedSaveQuestion()) return question(aFile, aBeside);
+  switch (MessageBox().Show(msg::DamagedSaveQuestion(aFile, aBeside),
+                            QString::fromUtf16(kProductName), TMsgButtons::mbYesNoCancel)) {
+  case TMsgResult::mrYes:
+  case TMsgResult::mrOk:
+    return TDamagedSave::dsBeside;
+  case TMsgResult::mrNo:
+    return TDamagedSave::dsReplace;
+  case TMsgResult::mrCancel:
+    break;
+  }
+  return TDamagedSave::dsCancel;
+}
+
+// Whether two names denote the same file (the second need not exist).
+bool SameFile(const QString &aA, const QString &aB) {
+  const QFileInfo a(aA), b(aB);
+  const QString ca = a.canonicalFilePath(), cb = b.canonicalFilePath();
+  if (!ca.isEmpty() && !cb.isEmpty()) return ca == cb;
+  return a.absoluteFilePath() == b.absoluteFilePath();
+}
+
 // The version text of a header: the 5 characters after the "V" of its
 // first " V ", trimmed; when a blank follows the first character, the part
 // after that blank. A text that is no finite number gives 0.
@@ -170,9 +200,8 @@ void ReadListEntries(TStream &aStream, int64_t aSectionStart, int64_t aSectionEn
 
 } // namespace
 
-QString NotThisProgramsFileMessage() {
-  return QStringLiteral("これは\"") + QString::fromUtf16(kProductName) +
-         QStringLiteral("\"のファイルではありません。");
+void SetDamagedSaveQuestion(TDamagedSaveQuestion aQuestion) {
+  DamagedSaveQuestion() = std::move(aQuestion);
 }
 
 void SetVersionQuestion(TVersionQuestion aQuestion) {
@@ -182,23 +211,6 @@ void SetVersionQuestion(TVersionQuestion aQuestion) {
 bool AskVersionQuestion(const QString &aText) {
   const TVersionQuestion &question = VersionQuestion();
   return question ? question(aText) : DefaultVersionQuestion(aText);
-}
-
-QString OldVersionQuestionText(const QString &aFile) {
-  const QString lines[] = {QStringLiteral("このファイル(") + aFile + QStringLiteral(")は"),
-                           QStringLiteral("以前のバージョンのLumoraで作成された"),
-                           QStringLiteral("可能性があるため、正しく表示できない場合があります。"),
-                           QStringLiteral("このファイルを開きますか？")};
-  return QStringList(std::begin(lines), std::end(lines)).join(QStringLiteral("\n\r"));
-}
-
-QString NewVersionQuestionText(const QString &aFile, float aVersion) {
-  const double shown = std::trunc(double(aVersion) * 10000) / 10000;
-  const QString lines[] = {QStringLiteral("このファイル(") + aFile + QStringLiteral(")"),
-                           QStringLiteral("File Ver") + FloatToStr(shown) + QStringLiteral("　は"),
-                           QStringLiteral("開くことが出来ません。"),
-                           QStringLiteral("続けますか？")};
-  return QStringList(std::begin(lines), std::end(lines)).join(QStringLiteral("\n\r"));
 }
 
 // ---- TLmCompo ----
@@ -302,12 +314,16 @@ uint32_t TLmCompo::ReadHeader(TStream &aStream, QString &aHeader, const QString 
   aStream.SetPosition(0);
   ReadSizedString(aStream, kMaxHeadLength, aHeader);
 
+  // Until the header is known as a book's, a failure means the file is
+  // not a book rather than a damaged one.
+  ReadResult = TBookRead::brNotABook;
   float version = kBaseVersion;
   if (!aHeader.contains(QStringLiteral("Vellumkit"))) {
     version = 0;
   } else {
     if (!aHeader.contains(QStringLiteral(" V "))) return 0;
     version = ParseHeaderVersion(aHeader);
+    ReadResult = TBookRead::brNone;
   }
   SetFileVersion(version);
 
@@ -317,10 +333,12 @@ uint32_t TLmCompo::ReadHeader(TStream &aStream, QString &aHeader, const QString 
       file = fileStream->FileName();
   file = BareFileName(file);
   // Single precision against the constants: a stored "4.21" lies above 4.21.
-  if (double(version) < kLowestVersion) {
-    if (!AskVersionQuestion(OldVersionQuestionText(file))) return 0;
-  } else if (double(version) > kHighestVersion) {
-    if (!AskVersionQuestion(NewVersionQuestionText(file, version))) return 0;
+  const bool asked = double(version) < kLowestVersion || double(version) > kHighestVersion;
+  if (asked && !AskVersionQuestion(double(version) < kLowestVersion
+                                       ? OldVersionQuestionText(file)
+                                       : NewVersionQuestionText(file, version))) {
+    ReadResult = TBookRead::brCancelled;
+    return 0;
   }
   if (version <= kBaseVersion) SetFileVersion(kBaseVersion);
 
@@ -337,6 +355,11 @@ uint32_t TLmCompo::ReadHeader(TStream &aStream, QString &aHeader, const QString 
     return aPos >= first && (aPos < size || (aMayEnd && aPos == size)) ? aPos : 0;
   };
   posPage = inside(mainIndex[2], false);
+  // A book names its page section; one outside the file is a book cut
+  // short.
+  if (posPage == 0)
+    ReadResult = ReadResult == TBookRead::brNone && mainIndex[2] != 0 ? TBookRead::brDamaged
+                                                                      : TBookRead::brNotABook;
   posStamp = inside(mainIndex[3], false);
   posStampEnd = inside(mainIndex[4], true);
   posStill = inside(mainIndex[5], false);
@@ -361,11 +384,14 @@ void TLmCompo::ReadDescription(TStream &aStream) {
 
 bool TLmCompo::LoadFromFile(const QString &aFile, QString &aHeader) {
   aHeader.clear();
+  ReadResult = TBookRead::brNone;
+  RemoveStraySaveFiles(aFile);
   std::unique_ptr<TFileStream> file;
   try {
     file = std::make_unique<TFileStream>(aFile, fmOpenRead);
   } catch (const EFOpenError &) {
-    ShowMessage(QStringLiteral("ファイルを開けません"));
+    ReadResult = TBookRead::brCannotOpen;
+    ShowMessage(msg::CannotOpen(aFile));
     return false;
   }
   const QByteArray sections = BookSectionBytes(*file);
@@ -377,16 +403,28 @@ bool TLmCompo::LoadFromFile(const QString &aFile, QString &aHeader) {
 }
 
 bool TLmCompo::LoadFromBookStream(TStream &aStream, const QString &aFile, QString &aHeader) {
+  PagesStored = PagesRead = 0;
+  DamagedFile.clear();
   const uint32_t pagePos = ReadHeader(aStream, aHeader, aFile);
   if (pagePos == 0) return false;
+  ReadResult = TBookRead::brNone;
   ReadDescription(aStream);
   ReadStampList(aStream);
   ReadImageList(aStream);
   if (posFile == 0) posFile = uint32_t(aStream.Position());
   if (!aFile.isEmpty() && TTempFileList::Constructed())
     TTempFileList::Get().LoadFromFile(aFile, posFile);
-  aStream.SetPosition(pagePos);
-  LoadFromStream(aStream);
+  // The page section is read from a copy of its own bytes: a damaged page
+  // then ends at the section's end instead of reading the lists behind it
+  // as objects.
+  int64_t end = aStream.Size();
+  for (const uint32_t next : {posStamp, posStampEnd, posStill, posFile})
+    if (next > pagePos && next < end) end = next;
+  TMemoryStream section;
+  CopySection(aStream, pagePos, end, section);
+  ReadResult = TBookRead::brComplete;
+  LoadFromStream(section);
+  if (ReadResult == TBookRead::brDamaged) DamagedFile = aFile;
   return true;
 }
 
@@ -447,22 +485,57 @@ void TLmCompo::SaveToBookStream(TStream &aStream, const QString &aOption) {
   SaveMediaTable(aStream);
 }
 
+QString TLmCompo::BesideName(const QString &aFile) {
+  const QFileInfo info(aFile);
+  const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+  const QString stem = info.absolutePath() + u'/' + info.completeBaseName();
+  for (int n = 1;; ++n) {
+    const QString name =
+        stem + (n == 1 ? QStringLiteral("（読込分）") : QStringLiteral("（読込分%1）").arg(n)) +
+        suffix;
+    if (!QFileInfo::exists(name)) return name;
+  }
+}
+
 bool TLmCompo::SaveToFile(const QString &aFile, const QString &aOption) {
+  // A book read from a damaged file holds only what could be read: it
+  // replaces that file only when the teacher says so.
+  QString target = aFile;
+  const bool overDamaged =
+      !DamagedFile.isEmpty() && QFileInfo::exists(aFile) && SameFile(aFile, DamagedFile);
+  if (overDamaged) {
+    const QString beside = BesideName(aFile);
+    switch (AskDamagedSave(aFile, beside)) {
+    case TDamagedSave::dsCancel:
+      return false;
+    case TDamagedSave::dsBeside:
+      target = beside;
+      break;
+    case TDamagedSave::dsReplace:
+      break;
+    }
+  }
+  RemoveStraySaveFiles(target);
   TMetaStream bytes;
   try {
     SaveToBookStream(bytes, aOption);
   } catch (const std::exception &) {
-    ShowMessage(QStringLiteral("保存できません。"));
+    ShowMessage(msg::CannotSave(target));
     return false;
   }
   try {
-    SaveFileSafely(aFile, bytes.Bytes());
+    SaveFileSafely(target, bytes.Bytes());
   } catch (const EFOpenError &) {
-    ShowMessage(QStringLiteral("ファイルへ書けません"));
+    ShowMessage(msg::CannotWrite(target));
     return false;
   } catch (const std::exception &) {
-    ShowMessage(QStringLiteral("保存できません。"));
+    ShowMessage(msg::CannotSave(target));
     return false;
+  }
+  if (target == aFile) {
+    if (overDamaged) DamagedFile.clear(); // the file now holds the whole book
+  } else if (TSysContext::Started() && SameFile(SysInfo().FileName, aFile)) {
+    SysInfo().FileName = target;
   }
   return true;
 }
@@ -500,6 +573,9 @@ void TLmCompo::SaveMediaTable(TStream &aStream) {
   const bool listed = TTempFileList::Constructed();
   if (listed) {
     TTempFileList &list = TTempFileList::Get();
+    // A running extraction registers each file it writes with one use:
+    // let it end before the uses are counted afresh.
+    list.WaitThread();
     list.ClearUseCount();
     for (const TActKind kind : {awMPEG, awSound}) {
       std::unique_ptr<TLmIterator> it = CreateIterator(kind);
@@ -527,7 +603,51 @@ void TLmBook::LoadFromStream(TStream &aStream) {
   if (n < 0 || int64_t(n) * 4 > aStream.Remaining())
     throw EReadError(QStringLiteral("Stream read error"));
   aStream.Skip(int64_t(n) * 4);
+  PagesStored = n;
   TLmCompo::LoadFromStream(aStream);
+}
+
+void TLmBook::LoadChildren(TStream &aStream) {
+  if (FPool) FPool->Clear();
+  const TOrderedLoad ordered(FPool.get());
+  PagesRead = 0;
+  bool damaged = false;
+  // The count in front of the pages must agree with the one of the page
+  // offsets.
+  int32_t n = 0;
+  if (aStream.Remaining() >= 4) {
+    n = ReadInt32(aStream);
+    damaged = n != PagesStored;
+  } else {
+    damaged = PagesStored > 0;
+  }
+  PagesStored = std::max(PagesStored, n);
+  TCoreContext &context = TCoreContext::Get();
+  TMetaStream record;
+  for (int32_t i = 0; i < n; ++i) {
+    if (aStream.Position() >= aStream.Size()) {
+      damaged = true; // the file ends before the last page
+      break;
+    }
+    const int faults = context.ReadFaults;
+    std::unique_ptr<TCommonObj> page;
+    try {
+      page = ReadChild(aStream, record);
+    } catch (const std::exception &) {
+      damaged = true;
+      break;
+    }
+    // A page read past damage may hold misread objects: it is dropped,
+    // and nothing behind it can be found for certain.
+    if (context.ReadFaults != faults) {
+      damaged = true;
+      break;
+    }
+    if (!page) continue;
+    AddObj(page.release());
+    ++PagesRead;
+  }
+  if (damaged) ReadResult = TBookRead::brDamaged;
 }
 
 void TLmBook::SaveToStream(TStream &aStream) {

@@ -30,6 +30,7 @@
 #include <functional>
 #include <memory>
 
+#include "core/book/BookMessages.h"
 #include "core/model/CustomCompo.h"
 
 namespace lumora {
@@ -46,9 +47,6 @@ inline constexpr const char16_t *kBookFileVersion = u"3.21";
 // kept in the stores.
 inline constexpr const char16_t *kPageSaveOption = u"頁保存";
 
-// "これは"Lumora"のファイルではありません。"
-QString NotThisProgramsFileMessage();
-
 // The question asked before a file of another format version is read: the
 // text (its lines joined by LF CR) under the caption "ファイル保存" with the
 // buttons OK and Cancel; true for OK. By default it goes through the
@@ -58,9 +56,30 @@ using TVersionQuestion = std::function<bool(const QString &aText)>;
 void SetVersionQuestion(TVersionQuestion aQuestion);
 // Asks the installed question.
 bool AskVersionQuestion(const QString &aText);
-// The texts of the two questions for a file name without folder.
-QString OldVersionQuestionText(const QString &aFile);
-QString NewVersionQuestionText(const QString &aFile, float aVersion);
+
+// What saving a book read from a damaged file over that file does.
+enum class TDamagedSave {
+  dsBeside,  // save under a new name beside the original (the default)
+  dsReplace, // replace the original
+  dsCancel   // save nothing
+};
+// Asked before such a save with the file and the new name beside it. By
+// default the program-wide message box asks msg::DamagedSaveQuestion with
+// Yes / No / Cancel (Yes, the default button, saves beside).
+using TDamagedSaveQuestion =
+    std::function<TDamagedSave(const QString &aFile, const QString &aBeside)>;
+// Installs the question; an empty function restores the default.
+void SetDamagedSaveQuestion(TDamagedSaveQuestion aQuestion);
+
+// How the last reading of a book file ended.
+enum class TBookRead {
+  brNone,       // nothing read yet
+  brComplete,   // every page was read
+  brDamaged,    // the file breaks part-way; the pages before the damage were read
+  brCannotOpen, // the file could not be opened (its message was shown)
+  brNotABook,   // the header was refused (no version, no page section)
+  brCancelled   // a version question was answered Cancel
+};
 
 // Removes aObj from aCompo: an object of aCompo's own pool has every link
 // to it removed (the pool's objects through the link iterator, and those
@@ -85,6 +104,16 @@ public:
   // Written into the description; nothing assigns them here.
   QString CreaterName;
   QString DocName;
+
+  // How the last reading ended, and for a book the pages (common page
+  // included) its page section announced and those read.
+  TBookRead ReadResult = TBookRead::brNone;
+  int PagesStored = 0;
+  int PagesRead = 0;
+  // The file the compound was read from while it is known to be damaged:
+  // SaveToFile asks before it replaces that file. Cleared once the
+  // compound was saved whole somewhere.
+  QString DamagedFile;
 
   // ---- Iterator factories (given by the books and the user parts) ----
   // A walk over the compound's objects of a form type and kind; the stream
@@ -125,16 +154,26 @@ public:
   virtual void WriteHeader(TStream &aStream);
   virtual void WriteMainIndex(TStream &aStream);
   virtual void ReadDescription(TStream &aStream);
-  // Reads the whole file; aHeader receives the header text. False with the
-  // message "ファイルを開けません" when the file cannot be opened; False
-  // without a message when ReadHeader gives no page position. Other errors
-  // of corrupt data raise lumora::Exception to the caller.
+  // Reads the whole file; aHeader receives the header text. Removes the
+  // stray temporary files of interrupted saves of the file first. False
+  // with the message msg::CannotOpen when the file cannot be opened; False
+  // without a message when ReadHeader gives no page position (ReadResult
+  // tells why). A book that breaks part-way answers True with ReadResult
+  // brDamaged and the pages before the damage; errors before any page
+  // could be read raise lumora::Exception to the caller.
   virtual bool LoadFromFile(const QString &aFile, QString &aHeader);
   // Writes the whole file, the links by the ids of their partners
-  // (UpdateLinkId first). False with "ファイルへ書けません" when the file
-  // cannot be created or replaced, False with "保存できません。" when a
-  // section fails; the old file is then left as it was.
+  // (UpdateLinkId first). Over the damaged file it was read from, it asks
+  // first (TDamagedSaveQuestion): saved beside, the system state's file
+  // name follows the new file. False with msg::CannotWrite when the file
+  // cannot be created or replaced, False with msg::CannotSave when a
+  // section fails; the old file is then left as it was. False without a
+  // message when the question was answered Cancel. Removes the stray
+  // temporary files of interrupted saves of the target.
   virtual bool SaveToFile(const QString &aFile, const QString &aOption);
+  // The name SaveToFile uses beside a damaged aFile: "<name>（読込分）.ext",
+  // numbered when taken.
+  static QString BesideName(const QString &aFile);
 
   // The reading of LoadFromFile from any stream holding a whole book file;
   // aFile names the file for the questions and the media extraction (which
@@ -172,6 +211,10 @@ public:
   // book record with its pages as children. Reading checks N against the
   // stream.
   void LoadFromStream(TStream &aStream) override;
+  // The pages, one by one: the first page that cannot be read whole (an
+  // error, or a read fault noted while reading it) ends the reading and is
+  // dropped; the pages before it stay. Sets PagesStored and PagesRead.
+  void LoadChildren(TStream &aStream) override;
   void SaveToStream(TStream &aStream) override;
   // A book record has no payload.
   void ReadPayload(TMetaStream &) override {}

@@ -1,5 +1,6 @@
 #include "core/drawable/DummyDrawObj.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/drawable/MakeObj.h"
@@ -88,7 +89,11 @@ void TDummyDrawObj::SaveToMStream(TMetaStream &aStream) {
     TDrawObj::SaveToMStream(aStream);
     return;
   }
-  const bool unchanged = Param == FReadParam && FId == FReadId && Name == FReadName;
+  // Re-making sets Grabs to the note's own four points; the kept payload
+  // holds the points of the grab count read, so that count is written.
+  TObjParam param = Param;
+  param.Grabs = FReadParam.Grabs;
+  const bool unchanged = param == FReadParam && FId == FReadId && Name == FReadName;
   // A record whose common part could not be read is kept as it is.
   if (unchanged || FTailOffset <= 0 || FTailOffset > FRecord.size()) {
     aStream.WriteBuffer(FRecord.constData(), FRecord.size());
@@ -97,7 +102,7 @@ void TDummyDrawObj::SaveToMStream(TMetaStream &aStream) {
   const int64_t start = aStream.Position();
   aStream.WriteBuffer(int32_t(0));
   aStream.WriteVersion(FReadVersion);
-  aStream.WriteBuffer(Param);
+  aStream.WriteBuffer(param);
   aStream.WriteBuffer(kRecordConstant);
   aStream.WriteBuffer(FId);
   aStream.WriteBuffer(Name);
@@ -106,6 +111,26 @@ void TDummyDrawObj::SaveToMStream(TMetaStream &aStream) {
   aStream.SetPosition(start);
   aStream.WriteBuffer(int32_t(end - start - 4));
   aStream.SetPosition(end);
+}
+
+void TDummyDrawObj::SaveToStream(TStream &aStream) {
+  TDrawObj::SaveToStream(aStream);
+  if (!FTrailing.isEmpty()) aStream.WriteBuffer(FTrailing.constData(), FTrailing.size());
+}
+
+void TDummyDrawObj::KeepUnreadEntry(const QByteArray &aEntry, qsizetype aRecordBytes) {
+  aRecordBytes = std::clamp<qsizetype>(aRecordBytes, 0, aEntry.size());
+  TMetaStream record;
+  record.WriteBuffer(aEntry.constData(), aRecordBytes);
+  record.SetPosition(0);
+  try {
+    LoadFromMStream(record);
+  } catch (const std::exception &) {
+    // The record is kept whole even when its common part is unreadable.
+  }
+  if (FRecord.isEmpty()) FRecord = aEntry.left(aRecordBytes);
+  FTrailing = aEntry.mid(aRecordBytes);
+  FUnreadable = true;
 }
 
 void TDummyDrawObj::DrawObj(TCanvas &aCanvas, std::span<const TRealPoint>) {
@@ -123,8 +148,10 @@ void TDummyDrawObj::DrawObj(TCanvas &aCanvas, std::span<const TRealPoint>) {
   aCanvas.Brush().SetColor(clWhite);
   aCanvas.Rectangle(box);
 
-  const QString lines[3] = {QStringLiteral("「") + Param.ObjName + QStringLiteral("」　は"),
-                            QStringLiteral("サポートされて"), QStringLiteral("いません")};
+  const QString lines[3] = {
+      QStringLiteral("「") + Param.ObjName + QStringLiteral("」　は"),
+      FUnreadable ? QStringLiteral("壊れていて") : QStringLiteral("サポートされて"),
+      FUnreadable ? QStringLiteral("読めません") : QStringLiteral("いません")};
   const int h = std::abs(aCanvas.Font().Height()) + 2;
   const int cx = (box.Left + box.Right) / 2;
   const int cy = (box.Top + box.Bottom) / 2;

@@ -10,13 +10,18 @@
 // changed meanwhile (a copy renamed, say), the record's common part is
 // written anew and the unknown class's payload after it is kept as read.
 // A placeholder made by code (never read) writes its own record form.
+//
+// It also stands for an object of a known kind whose entry could not be
+// read (a damaged record): it then keeps the whole entry, a composite's
+// child entries included, writes it back unchanged and its note says the
+// object is damaged instead of unsupported.
 #include <QByteArray>
 
 #include "core/drawable/DrawObj.h"
 
 namespace lumora {
 
-class TDummyDrawObj : public TDrawObj {
+class TDummyDrawObj : public TDrawObj, public IUnreadEntry {
   LUMORA_OBJECT(TDummyDrawObj, TDrawObj)
 public:
   static constexpr const char16_t *kKindName = u"仮オブジェクト";
@@ -32,6 +37,13 @@ public:
   void LoadFromMStream(TMetaStream &aStream) override;
   // The record kept when reading (see above), else the own form.
   void SaveToMStream(TMetaStream &aStream) override;
+  // The record, then the child entries kept behind it (if any).
+  void SaveToStream(TStream &aStream) override;
+  // Takes over a damaged entry: reads the record's common part (ignoring
+  // errors) and keeps the bytes behind the record.
+  void KeepUnreadEntry(const QByteArray &aEntry, qsizetype aRecordBytes) override;
+  // Whether it stands for a damaged entry of a known kind.
+  bool Unreadable() const { return FUnreadable; }
   void ReadPayload(TMetaStream &aStream) override;
   void LoadOption(TMetaStream &aStream) override;
 
@@ -39,7 +51,8 @@ public:
   // The framed note at the bounds' top-left corner (author mode only).
   void DrawObj(TCanvas &aCanvas, std::span<const TRealPoint> aPolygon) override;
   // Grabs := the polygon's point count, a new grab record, the maker's
-  // SetCenter, re-make and invalidate.
+  // SetCenter, re-make and invalidate. (A kept record is written with the
+  // grab count it was read with, which its stored points follow.)
   void ReMake() override;
   // Inside the object's bounds.
   bool PtInObj(TPoint pPoint) override;
@@ -70,6 +83,9 @@ private:
   int64_t FReadId = 0;
   QString FReadName;
   float FReadVersion = 0;
+  // The bytes behind the record of a damaged composite's entry.
+  QByteArray FTrailing;
+  bool FUnreadable = false;
 };
 
 } // namespace lumora

@@ -38,6 +38,12 @@ public:
   QString GetObjsName1;
   QString GetObjsName2;
 
+  // Counts the places where reading objects met damage it went on past: a
+  // record whose size cannot be right (what follows it cannot be found) or
+  // a composite whose stored count promises more children than its stream
+  // holds. The book reader compares it before and after each page.
+  int ReadFaults = 0;
+
   // What the palette, a drop or the book reader hands to the next object
   // created: the file it shows (empty for none) and, for a stamp, its
   // default width in pixels.

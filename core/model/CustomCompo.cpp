@@ -77,7 +77,14 @@ void TCustomCompo::Close() {
 }
 
 void TCustomCompo::LoadFromStream(TStream &aStream) {
-  TCommonObj::LoadFromStream(aStream);
+  try {
+    TCommonObj::LoadFromStream(aStream);
+  } catch (const std::exception &e) {
+    // The children follow the own record outside its size: read past them,
+    // so that the reader above finds the end of this entry.
+    LoadChildren(aStream);
+    throw EUnreadRecord(QString::fromUtf8(e.what()));
+  }
   LoadChildren(aStream);
 }
 
@@ -218,13 +225,20 @@ void TCustomCompo::ReName(int64_t aId) {
 bool TCustomCompo::PeekObjRecord(TStream &aStream, TMetaStream &aRecord) {
   const int64_t start = aStream.Position();
   if (aStream.Remaining() < 4) {
-    aStream.Seek(0, TSeekOrigin::soEnd); // too short for a size: nothing more to read
+    // A few bytes too short for a size are what is left of a cut entry.
+    if (aStream.Remaining() > 0) ++TCoreContext::Get().ReadFaults;
+    aStream.Seek(0, TSeekOrigin::soEnd); // nothing more to read
     return false;
   }
   int32_t size = 0;
   aStream.ReadBuffer(&size, 4);
   size = qFromLittleEndian(size);
-  if (size <= 0 || size > aStream.Remaining()) return false;
+  if (size <= 0 || size > aStream.Remaining()) {
+    // A size of 0 is an empty entry; any other wrong size leaves no way to
+    // find what follows.
+    if (size != 0) ++TCoreContext::Get().ReadFaults;
+    return false;
+  }
   aRecord.Clear();
   aRecord.WriteBuffer(size);
   aRecord.CopyFrom(aStream, size);
@@ -242,42 +256,73 @@ void TCustomCompo::LoadSkipping(TCommonObj &aObj, TStream &aStream, int64_t aSta
   aStream.SetPosition(aStart + 4 + aSize);
 }
 
+namespace {
+
+// The placeholder holding the bytes [aStart, the stream's position) of an
+// entry that could not be read; null when no placeholder class is there.
+std::unique_ptr<TCommonObj> KeepUnreadEntry(TStream &aStream, int64_t aStart, int32_t aSize) {
+  const int64_t end = aStream.Position();
+  QByteArray entry(qsizetype(end - aStart), Qt::Uninitialized);
+  aStream.SetPosition(aStart);
+  aStream.ReadBuffer(entry.data(), entry.size());
+  aStream.SetPosition(end);
+  std::unique_ptr<TCommonObj> placeholder =
+      TCommonObj::GetMakeInfo().CreatePlaceholder(TObjParam());
+  auto *keeper = dynamic_cast<IUnreadEntry *>(placeholder.get());
+  if (!keeper) return nullptr;
+  keeper->KeepUnreadEntry(entry, qsizetype(aSize) + 4);
+  return placeholder;
+}
+
+} // namespace
+
+std::unique_ptr<TCommonObj> TCustomCompo::ReadChild(TStream &aStream, TMetaStream &aRecord) {
+  const int64_t start = aStream.Position();
+  if (!PeekObjRecord(aStream, aRecord)) return nullptr;
+  int32_t size = 0;
+  aRecord.ReadBuffer(size);
+  aRecord.SetPosition(0);
+  std::unique_ptr<TCommonObj> obj = GetMakeInfo().LoadFromStream(aRecord);
+  if (!obj) {
+    aStream.SetPosition(start + 4 + size);
+    return nullptr;
+  }
+  if (IsPlaceholder(*obj)) {
+    LoadSkipping(*obj, aStream, start, size);
+  } else {
+    try {
+      obj->LoadFromStream(aStream);
+    } catch (const std::exception &e) {
+      // A leaf reads exactly its record; a composite says so when it read
+      // past its children. Otherwise where the entry ends is unknown.
+      const bool atEnd = dynamic_cast<TCustomCompo *>(obj.get())
+                             ? dynamic_cast<const EUnreadRecord *>(&e) != nullptr
+                             : aStream.Position() == start + 4 + size;
+      std::unique_ptr<TCommonObj> kept = atEnd ? KeepUnreadEntry(aStream, start, size) : nullptr;
+      if (!kept) throw;
+      obj = std::move(kept);
+    }
+  }
+  if (obj->Maker()) obj->Maker()->SetCenter();
+  return obj;
+}
+
 void TCustomCompo::LoadChildren(TStream &aStream) {
   if (FPool) FPool->Clear();
   // Only the objects made here enter the emptied pool, each in order: the
   // pool stays ordered, so their places are found by binary search.
-  struct OrderedLoad {
-    TAbObjectPool *pool;
-    explicit OrderedLoad(TAbObjectPool *p) : pool(p) {
-      if (pool) pool->SetOrderedHint(true);
-    }
-    ~OrderedLoad() {
-      if (pool) pool->SetOrderedHint(false);
-    }
-  } ordered(FPool.get());
+  const TOrderedLoad ordered(FPool.get());
   if (aStream.Remaining() < 4) return; // no count: no children
   int32_t n = 0;
   aStream.ReadBuffer(&n, 4);
   n = qFromLittleEndian(n);
   TMetaStream record;
   for (int32_t i = 0; i < n; ++i) {
-    if (aStream.Position() >= aStream.Size()) break;
-    const int64_t start = aStream.Position();
-    if (!PeekObjRecord(aStream, record)) continue;
-    int32_t size = 0;
-    record.ReadBuffer(size);
-    record.SetPosition(0);
-    std::unique_ptr<TCommonObj> obj = GetMakeInfo().LoadFromStream(record);
-    if (!obj) {
-      aStream.SetPosition(start + 4 + size);
-      continue;
+    if (aStream.Position() >= aStream.Size()) {
+      ++TCoreContext::Get().ReadFaults; // the count promised more
+      break;
     }
-    if (IsPlaceholder(*obj))
-      LoadSkipping(*obj, aStream, start, size);
-    else
-      obj->LoadFromStream(aStream);
-    if (obj->Maker()) obj->Maker()->SetCenter();
-    AddObj(obj.release());
+    if (std::unique_ptr<TCommonObj> obj = ReadChild(aStream, record)) AddObj(obj.release());
   }
 }
 

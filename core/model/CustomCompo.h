@@ -17,10 +17,17 @@
 
 #include "core/model/CommonObj.h"
 #include "core/model/Interfaces.h"
+#include "platform/system/Exception.h"
 
 namespace lumora {
 
 class TMetaStream;
+
+// A composite's own record could not be read, but its children were read
+// past: the stream stands at the end of its entry.
+class EUnreadRecord : public EReadError {
+  using EReadError::EReadError;
+};
 
 class TCustomCompo : public TCommonObj {
   LUMORA_ABSTRACT_OBJECT(TCustomCompo, TCommonObj)
@@ -34,7 +41,9 @@ public:
   void SetLinkedId(int64_t aId) override;
   void Open(int aPNo) override;
   void Close() override;
-  // The own record, then LoadChildren.
+  // The own record, then LoadChildren. When the own record cannot be read,
+  // the children are still read (so that the stream reaches the end of the
+  // entry) and EUnreadRecord is raised.
   void LoadFromStream(TStream &aStream) override;
   // The own record, the count and the children.
   void SaveToStream(TStream &aStream) override;
@@ -71,9 +80,9 @@ public:
   void ReName(int64_t aId) override;
 
   // ---- The composite's own operations ----
-  // Clears the pool, then reads the count and the children. A child of a
-  // kind no class of the mode bears becomes the placeholder and is skipped
-  // by its stored size; an error while a normal child reads ends the load.
+  // Clears the pool, then reads the count and the children (ReadChild).
+  // A count that promises more children than the stream holds counts as a
+  // read fault (TCoreContext::ReadFaults).
   virtual void LoadChildren(TStream &aStream);
   // The number of children; 0 without a pool.
   virtual int Count() const;
@@ -95,8 +104,17 @@ public:
   // record present. Then copies the size and the record into aRecord
   // (rewound), puts the stream back to the start of the entry and answers
   // true. Otherwise answers false with the size field consumed (or the
-  // rest of a stream too short for one).
+  // rest of a stream too short for one); a size of 0 is an empty entry,
+  // any other failure counts as a read fault.
   static bool PeekObjRecord(TStream &aStream, TMetaStream &aRecord);
+  // Reads the child entry at the stream's position (aRecord is scratch
+  // space) and answers the object made, not yet added; null when nothing
+  // was made for this entry. A kind no class of the mode bears becomes the
+  // placeholder, skipped by its stored size. A known kind whose entry
+  // cannot be read becomes the placeholder too, holding the entry's bytes
+  // (its record, and a composite's children), when the stream still stands
+  // at the entry's end; any other error reaches the caller.
+  static std::unique_ptr<TCommonObj> ReadChild(TStream &aStream, TMetaStream &aRecord);
   // Reads the record at the stream's position into aObj ignoring any error,
   // then sets the stream to the end of the record (start + 4 + size).
   static void LoadSkipping(TCommonObj &aObj, TStream &aStream, int64_t aStart, int32_t aSize);

@@ -2,6 +2,7 @@
 // The interfaces through which mouse handling and other subsystems reach
 // drawable page objects. They are asked of an object with Supports<I>
 // (a dynamic_cast) and never own it: owners free objects.
+#include <QByteArray>
 #include <span>
 
 #include "core/geometry/Geometry.h"
@@ -104,6 +105,20 @@ protected:
 class IText {
 protected:
   virtual ~IText() = default;
+};
+
+// Offered by the placeholder: it takes over the stored bytes of an entry
+// that could not be read (its object record and, for a composite, the
+// child records behind it) and writes them back unchanged, so that one
+// damaged object costs neither the rest of its page nor its own bytes.
+class IUnreadEntry {
+public:
+  // aEntry: the whole entry from its size field on; its first aRecordBytes
+  // bytes are the object record.
+  virtual void KeepUnreadEntry(const QByteArray &aEntry, qsizetype aRecordBytes) = 0;
+
+protected:
+  ~IUnreadEntry() = default;
 };
 
 // The interface I of an object, or null when it does not offer it.

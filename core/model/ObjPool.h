@@ -93,6 +93,23 @@ protected:
   bool FOrdered = false;
 };
 
+// Sets a pool's ordered hint for the time a loader fills it (see
+// SetOrderedHint) and clears it however the loading ends.
+class TOrderedLoad {
+public:
+  explicit TOrderedLoad(TAbObjectPool *aPool) : FPool(aPool) {
+    if (FPool) FPool->SetOrderedHint(true);
+  }
+  ~TOrderedLoad() {
+    if (FPool) FPool->SetOrderedHint(false);
+  }
+  TOrderedLoad(const TOrderedLoad &) = delete;
+  TOrderedLoad &operator=(const TOrderedLoad &) = delete;
+
+private:
+  TAbObjectPool *FPool;
+};
+
 class TAbObjPool : public TAbObjectPool {
 public:
   using TAbObjectPool::TAbObjectPool;

@@ -386,10 +386,10 @@ int TMetaStream::ReadBuffer(TGrabForm &form) {
   const int32_t k = ReadValue<int32_t>();
   const uint8_t *p = Take(k);
   TGrabForm read(static_cast<size_t>(k));
-  for (int32_t i = 0; i < k; ++i) {
-    if (p[i] > kLastGrabType) Corrupt();
-    read[size_t(i)] = TGrabType(p[i]);
-  }
+  // A form this program does not know (a later version's, or a damaged
+  // byte) is read as the last known one rather than refusing the object.
+  for (int32_t i = 0; i < k; ++i)
+    read[size_t(i)] = TGrabType(std::min(p[i], kLastGrabType));
   form = std::move(read);
   return 4 + k;
 }
@@ -406,10 +406,10 @@ int TMetaStream::WriteBuffer(const TGrabForm &form) {
 
 int TMetaStream::ReadBuffer(TLineType &line) {
   const uint8_t *p = Take(12);
-  if (p[8] > uint8_t(TLStyle::lsDouble2)) Corrupt();
   line.Width = le::Get<int32_t>(p);
   line.Color = le::Get<int32_t>(p + 4);
-  line.Style = TLStyle(p[8]);
+  // An unknown style is read as the last known one, as grab forms are.
+  line.Style = TLStyle(std::min(p[8], uint8_t(TLStyle::lsDouble2)));
   return 12;
 }
 

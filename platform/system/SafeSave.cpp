@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +42,53 @@ bool WriteAll(int fd, const char *data, qsizetype size) {
   return true;
 }
 
+// Whether path still names the file described by file (not removed, nor
+// replaced by another file).
+bool NamesFile(const QByteArray &path, const struct stat &file) {
+  struct stat named {};
+  return ::lstat(path.constData(), &named) == 0 && named.st_dev == file.st_dev &&
+         named.st_ino == file.st_ino;
+}
+
+int FlockRetrying(int fd, int operation) {
+  int result;
+  do
+    result = ::flock(fd, operation);
+  while (result != 0 && errno == EINTR);
+  return result;
+}
+
+struct TemporaryFile {
+  QByteArray path;
+  int fd;
+};
+
+// Creates the temporary file of a save and takes the exclusive lock that
+// tells RemoveStraySaveFiles the save is running. A sweep may remove the file
+// between its creation and the lock; the file is then made again under a new
+// name.
+TemporaryFile CreateLockedTemporary(const QString &fileName, const QByteArray &templBase) {
+  constexpr int kAttempts = 8;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    TemporaryFile temp{templBase, -1};
+    temp.fd = ::mkostemp(temp.path.data(), O_CLOEXEC);
+    if (temp.fd < 0)
+      throw EFOpenError(QStringLiteral("ファイルを作れません (%1): %2").arg(fileName, ErrnoText()));
+    if (FlockRetrying(temp.fd, LOCK_EX) != 0) {
+      const QString error = ErrnoText();
+      ::unlink(temp.path.constData());
+      ::close(temp.fd);
+      throw EFOpenError(QStringLiteral("ファイルを作れません (%1): %2").arg(fileName, error));
+    }
+    struct stat opened {};
+    if (::fstat(temp.fd, &opened) == 0 && NamesFile(temp.path, opened)) return temp;
+    // The name no longer is ours; whatever it names now is left alone.
+    ::close(temp.fd);
+  }
+  throw EFOpenError(
+      QStringLiteral("ファイルを作れません (%1): 一時ファイルが消されました").arg(fileName));
+}
+
 void SyncFolder(const QString &folder) {
   const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
   if (fd < 0) return; // the rename has happened; a folder we cannot open is not a failed save
@@ -53,39 +101,40 @@ void SyncFolder(const QString &folder) {
 void SaveFileSafely(const QString &fileName, const QByteArray &bytes) {
   const QFileInfo target(fileName);
   const QString folder = target.absolutePath();
-  QByteArray templ =
+  const QByteArray targetPath = QFile::encodeName(target.absoluteFilePath());
+  const QByteArray templBase =
       QFile::encodeName(folder + QLatin1Char('/') + target.fileName() + kSaveMarker + "XXXXXX");
-  const int fd = ::mkstemp(templ.data());
-  if (fd < 0)
-    throw EFOpenError(QStringLiteral("ファイルを作れません (%1): %2").arg(fileName, ErrnoText()));
-  bool closed = false;
+  TemporaryFile temp = CreateLockedTemporary(fileName, templBase);
   auto cleanUp = [&] {
-    if (!closed) ::close(fd);
-    ::unlink(templ.constData());
+    // Removed while still locked, so that the name cannot meanwhile have
+    // been swept and taken by another save.
+    ::unlink(temp.path.constData());
+    ::close(temp.fd);
   };
   try {
     // mkstemp makes the file private; a replaced file keeps its own mode and a
     // new one gets the usual mode under the umask.
     struct stat old {};
     mode_t mode;
-    if (::stat(QFile::encodeName(target.absoluteFilePath()).constData(), &old) == 0) {
+    if (::stat(targetPath.constData(), &old) == 0) {
       mode = old.st_mode & 07777;
     } else {
       const mode_t mask = ::umask(0);
       ::umask(mask);
       mode = 0666 & ~mask;
     }
-    if (::fchmod(fd, mode) != 0) Fail(fileName, ErrnoText());
-    if (!WriteAll(fd, bytes.constData(), bytes.size())) Fail(fileName, ErrnoText());
-    if (::fsync(fd) != 0) Fail(fileName, ErrnoText());
-    closed = true;
-    if (::close(fd) != 0) Fail(fileName, ErrnoText());
-    if (::rename(templ.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
-      Fail(fileName, ErrnoText());
+    if (::fchmod(temp.fd, mode) != 0) Fail(fileName, ErrnoText());
+    if (!WriteAll(temp.fd, bytes.constData(), bytes.size())) Fail(fileName, ErrnoText());
+    if (::fsync(temp.fd) != 0) Fail(fileName, ErrnoText());
+    if (::rename(temp.path.constData(), targetPath.constData()) != 0) Fail(fileName, ErrnoText());
   } catch (...) {
     cleanUp();
     throw;
   }
+  // The lock is held until the rename is done. The bytes are on disk (fsync
+  // succeeded) and the file is in place, so a failing close no longer
+  // matters.
+  ::close(temp.fd);
   SyncFolder(folder);
 }
 
@@ -97,8 +146,22 @@ int RemoveStraySaveFiles(const QString &fileName) {
   const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
   for (const QString &name : names) {
     // mkstemp replaces exactly six characters.
-    if (name.size() == prefix.size() + 6 && name.startsWith(prefix) && folder.remove(name))
+    if (name.size() != prefix.size() + 6 || !name.startsWith(prefix)) continue;
+    const QByteArray path = QFile::encodeName(folder.filePath(name));
+    // Only regular files are opened: opening a FIFO would wait for a writer
+    // and opening a device may act on it. O_NONBLOCK covers a name replaced
+    // by a FIFO after the check.
+    struct stat named {};
+    if (::lstat(path.constData(), &named) != 0 || !S_ISREG(named.st_mode)) continue;
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat opened {};
+    // A save that is still running holds the lock on its temporary file.
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && NamesFile(path, opened) &&
+        ::unlink(path.constData()) == 0)
       ++removed;
+    ::close(fd); // releases the lock
   }
   return removed;
 }

@@ -3,6 +3,7 @@
 #include "platform/system/Exception.h"
 
 #include <QtGlobal>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -17,27 +18,37 @@ constexpr const char *kUtf16 = "UTF-16LE";
 constexpr const char *kUtf16 = "UTF-16BE";
 #endif
 
+std::atomic<detail::IconvOpenFunction> openFunction{&iconv_open};
+
 // One iconv descriptor, opened on first use in a thread and closed when the
-// thread ends.
+// thread ends. A failed open is tried again on the next use, so that one
+// failure does not leave the thread unable to read or write any book.
 class TIconv {
 public:
-  TIconv(const char *to, const char *from) : cd_(iconv_open(to, from)) {}
+  TIconv(const char *to, const char *from) : to_(to), from_(from) {}
   ~TIconv() {
     if (Valid()) iconv_close(cd_);
   }
   TIconv(const TIconv &) = delete;
   TIconv &operator=(const TIconv &) = delete;
 
-  bool Valid() const { return cd_ != iconv_t(-1); }
   // The descriptor in its initial state.
   iconv_t Reset() {
-    if (!Valid()) throw Exception(QStringLiteral("Code page 932 conversion is not available"));
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    if (!Valid()) {
+      cd_ = openFunction.load()(to_, from_);
+      if (!Valid()) throw Exception(QStringLiteral("文字コードの変換を準備できません。"));
+    } else {
+      iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    }
     return cd_;
   }
 
 private:
-  iconv_t cd_;
+  bool Valid() const { return cd_ != iconv_t(-1); }
+
+  const char *to_;
+  const char *from_;
+  iconv_t cd_ = iconv_t(-1);
 };
 
 iconv_t Encoder() {
@@ -58,6 +69,10 @@ bool IsLowSurrogate(char16_t u) {
 }
 
 } // namespace
+
+detail::IconvOpenFunction detail::SetIconvOpenFunction(IconvOpenFunction open) {
+  return openFunction.exchange(open);
+}
 
 QByteArray ToCp932(QStringView text) {
   const qsizetype n = text.size();

@@ -18,10 +18,12 @@
 // the same code points (0x5C stays the backslash, 0x7E the tilde).
 //
 // The iconv descriptors are kept per thread, so the functions may be called
-// from any thread.
+// from any thread. When a descriptor cannot be opened, the conversion raises
+// Exception and the next conversion in that thread tries to open it again.
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
+#include <iconv.h>
 
 namespace lumora {
 
@@ -33,5 +35,15 @@ QString FromCp932(const char *bytes, std::size_t size);
 inline QString FromCp932(const QByteArray &bytes) {
   return FromCp932(bytes.constData(), std::size_t(bytes.size()));
 }
+
+namespace detail {
+
+// The function that opens the iconv descriptors (iconv_open by default).
+// Tests replace it to make setting up the conversion fail; answers the
+// function it replaces.
+using IconvOpenFunction = iconv_t (*)(const char *toCode, const char *fromCode);
+IconvOpenFunction SetIconvOpenFunction(IconvOpenFunction open);
+
+} // namespace detail
 
 } // namespace lumora

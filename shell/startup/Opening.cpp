@@ -28,6 +28,10 @@ TOpening *Opening() {
   return gOpening;
 }
 
+void CloseStartupPicture() {
+  if (TOpening *form = Opening()) form->close();
+}
+
 TOpening::TOpening(QWidget *AOwner)
     : QWidget(AOwner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   gOpening = this;

@@ -40,4 +40,10 @@ private:
 // The start-up picture while it exists; null before and after.
 TOpening *Opening();
 
+// Closes the start-up picture, when there is one, as its timer would: it
+// hides at once and is freed from the event queue. Anything the program
+// shows during start-up (a message box) calls this first, so that it does
+// not lie under the picture, which stays above all other windows.
+void CloseStartupPicture();
+
 } // namespace lumora

@@ -5,14 +5,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QMoveEvent>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTimer>
+#include <QWindow>
+#include <algorithm>
 
 #include "core/book/MetaBook.h"
 #include "core/model/ClassRegistry.h"
 #include "core/model/CoreContext.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"
+#include "platform/graphics/Color.h"
 #include "platform/system/Exception.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/books/AuthorBook.h"
@@ -26,13 +32,57 @@ namespace lumora {
 namespace {
 
 // Stands in for the author window, which will host the base form in its
-// page area: a plain top-level window of the page's size whose closing runs
-// the base form's close query and close.
+// page area: a top-level window whose page area scrolls the base form, kept
+// at the page's size, and whose closing runs the base form's close query
+// and close.
 class THostWindow : public QMainWindow {
 public:
-  explicit THostWindow(TBaseForm *aBase) : FBase(aBase) {}
+  // Takes aBase into its page area.
+  THostWindow(TBaseForm *aBase, QSize aPage) : FBase(aBase), FPage(aPage) {
+    auto *area = new QScrollArea(this);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(false);
+    // Beyond a page smaller than the window: the form's colour, as the
+    // base form paints it around the page.
+    QWidget *viewport = area->viewport();
+    QPalette palette = viewport->palette();
+    palette.setColor(viewport->backgroundRole(), ToQColor(TBaseForm::kFormColor));
+    viewport->setPalette(palette);
+    area->setWidget(aBase);
+    aBase->resize(aPage);
+    setCentralWidget(area);
+  }
+
+  // Sizes the window to the page or, for a page larger than the screen's
+  // available area, to that area (keeping room for the frame), where the
+  // cut window is put.
+  void FitToScreen() {
+    const QScreen *screen = this->screen();
+    FFrame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (!screen) {
+      resize(FPage);
+      return;
+    }
+    const QRect available = screen->availableGeometry();
+    const QSize size = FittedWindowSize(FPage, available, FFrame,
+                                        style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    resize(size);
+    if (size != FPage) move(available.topLeft());
+  }
 
 protected:
+  // A window manager frames the window only once it shows: the first move
+  // that brings the frame fits the window again with the real frame (once,
+  // so that the teacher's own moving and sizing stay).
+  void moveEvent(QMoveEvent *aEvent) override {
+    QMainWindow::moveEvent(aEvent);
+    if (FFramed || !windowHandle()) return;
+    const QMargins frame = windowHandle()->frameMargins();
+    if (frame.isNull()) return;
+    FFramed = true;
+    if (frame != FFrame) FitToScreen();
+  }
+
   void closeEvent(QCloseEvent *aEvent) override {
     if (!FBase->FormCloseQuery()) {
       aEvent->ignore();
@@ -44,6 +94,11 @@ protected:
 
 private:
   TBaseForm *FBase;
+  QSize FPage;
+  // The frame the window was last fitted with, and whether the window
+  // manager's frame has been seen.
+  QMargins FFrame;
+  bool FFramed = false;
 };
 
 // The start-up picture, painted at once, then its timer started; it frees
@@ -59,9 +114,10 @@ bool StartupPictureShowing() {
 }
 
 // With LUMORA_SCREENSHOT set to a file name, the program writes a picture of
-// its window, as the display shows it, once the start-up picture has gone
-// and the page was painted, and then closes: the smoke test reads the
-// pixels of a known book from it.
+// the page as the display shows it in the window (all of it when it fits,
+// else the part scrolled into view), once the start-up picture has gone and
+// the page was painted, and then closes: the smoke test reads the pixels of
+// a known book from it.
 void ScheduleScreenshot(QMainWindow &aWindow, TBaseForm &aBase) {
   const QString target = qEnvironmentVariable("LUMORA_SCREENSHOT");
   if (target.isEmpty()) return;
@@ -72,11 +128,15 @@ void ScheduleScreenshot(QMainWindow &aWindow, TBaseForm &aBase) {
     poll->stop();
     aBase.repaint();
     QApplication::processEvents();
-    const QPoint at = aBase.mapTo(&aWindow, QPoint(0, 0));
+    // The base form lies in the window's scroll area: its shown part, from
+    // the form's own coordinates into the window's.
+    const QRect shown = aBase.visibleRegion().boundingRect();
+    const QPoint at = aBase.mapTo(&aWindow, shown.topLeft());
     QScreen *screen = aWindow.screen();
     const QPixmap shot =
-        screen ? screen->grabWindow(aWindow.winId(), at.x(), at.y(), aBase.width(), aBase.height())
-               : QPixmap();
+        screen && !shown.isEmpty()
+            ? screen->grabWindow(aWindow.winId(), at.x(), at.y(), shown.width(), shown.height())
+            : QPixmap();
     if (shot.isNull() || !shot.save(target)) qWarning("screenshot not written");
     aWindow.close();
   });
@@ -84,6 +144,19 @@ void ScheduleScreenshot(QMainWindow &aWindow, TBaseForm &aBase) {
 }
 
 } // namespace
+
+QSize FittedWindowSize(QSize aPage, QRect aAvailable, QMargins aFrame, int aScrollBarExtent) {
+  const QSize room = aAvailable.size().shrunkBy(aFrame);
+  if (!aAvailable.isValid() || room.isEmpty()) return aPage; // nothing to fit to
+  bool across = aPage.width() > room.width();
+  bool down = aPage.height() > room.height();
+  // The bar of one direction takes room from the other, which may then
+  // need its own bar.
+  if (across && !down) down = aPage.height() + aScrollBarExtent > room.height();
+  if (down && !across) across = aPage.width() + aScrollBarExtent > room.width();
+  return {std::min(aPage.width() + (down ? aScrollBarExtent : 0), room.width()),
+          std::min(aPage.height() + (across ? aScrollBarExtent : 0), room.height())};
+}
 
 QString ProgramTitle() {
   return QString::fromUtf16(kProductName) + QStringLiteral(" 小学校算数");
@@ -109,24 +182,36 @@ bool OpenCommandLineDocument(TMetaBook &aBook, const QString &aFileName) {
     SysInfo().SetSysMode(smAuthor);
   }
   SetCurrentBook(&aBook);
-  bool opened = false;
   const QString caption = QApplication::applicationDisplayName();
-  if (!QFileInfo::exists(aFileName)) {
-    MessageBox().Show(QStringLiteral("ファイルがありません：") + aFileName, caption,
-                      TMsgButtons::mbOK);
+  auto show = [&](const QString &aText) { MessageBox().Show(aText, caption, TMsgButtons::mbOK); };
+  bool opened = false;
+  const QFileInfo info(aFileName);
+  if (!info.exists()) {
+    show(msg::FileMissing(aFileName));
+  } else if (info.isDir()) {
+    show(msg::IsFolder(aFileName));
   } else {
     try {
       QString header;
       opened = aBook.LoadFromFile(aFileName, header);
-      if (opened) TOpenBook(&aBook, aFileName).Open(nullptr);
-      // A file the reader refused (not a book of this program, cut off, or
-      // a version question answered with Cancel) is named as the book
-      // loader names it, so the teacher is not left with a silent empty
-      // book.
-      else
-        MessageBox().Show(QStringLiteral("このファイルは開きません。"), caption, TMsgButtons::mbOK);
-    } catch (const Exception &e) {
-      MessageBox().Show(e.Message(), caption, TMsgButtons::mbOK);
+      if (opened && aBook.ReadResult == TBookRead::brDamaged && aBook.PagesRead == 0) {
+        opened = false;
+        show(msg::DamagedUnreadable(aFileName));
+      } else if (opened) {
+        TOpenBook(&aBook, aFileName).Open(nullptr);
+      } else if (aBook.ReadResult == TBookRead::brNotABook) {
+        // A file the reader refused is named, so the teacher is not left
+        // with a silent empty book. The reader has shown why it could not
+        // open the file itself; a version question answered Cancel was the
+        // teacher's own choice.
+        show(msg::NotABook(aFileName));
+      } else if (aBook.ReadResult == TBookRead::brDamaged) {
+        show(msg::DamagedUnreadable(aFileName));
+      }
+    } catch (const std::exception &) {
+      // Whatever broke while reading, the teacher is told in our words.
+      show(aBook.ReadResult == TBookRead::brNotABook ? msg::NotABook(aFileName)
+                                                     : msg::DamagedUnreadable(aFileName));
       opened = false;
     }
   }
@@ -144,6 +229,10 @@ bool OpenCommandLineDocument(TMetaBook &aBook, const QString &aFileName) {
   // The objects read from the file get their drawings made before the page
   // first shows (the opener re-makes only the common page).
   if (aBook.WorkPage) aBook.WorkPage->ReMake();
+  // The pages before the damage are shown; saving will ask before the
+  // damaged file is replaced.
+  if (aBook.ReadResult == TBookRead::brDamaged)
+    show(msg::DamagedPartly(aFileName, aBook.PagesRead - 1, aBook.PagesStored - 1));
   return true;
 }
 
@@ -195,14 +284,14 @@ int RunProgram(QApplication &aApp, const QString &aDocument) {
     NewEmptyBook(*book);
 
   // 9. The event loop. The author window, which hosts the base form in its
-  // page area, stands in here as a plain window of the page's size.
+  // page area, stands in here as a plain window of the page's size, cut to
+  // the screen with the page scrolling inside when the page is larger.
   int result = 0;
   {
-    THostWindow window(base.get());
+    TBaseForm *form = base.release();
+    THostWindow window(form, QSize(book->WinWidth, book->WinHeight));
     window.setWindowTitle(ProgramTitle());
-    window.setCentralWidget(base.release());
-    auto *form = static_cast<TBaseForm *>(window.centralWidget());
-    window.resize(book->WinWidth, book->WinHeight);
+    window.FitToScreen();
     window.show();
     ScheduleScreenshot(window, *form);
     result = aApp.exec();

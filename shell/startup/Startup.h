@@ -3,6 +3,9 @@
 // in a fixed order, opens the document named on the command line (or an
 // empty new book), runs the event loop and shuts down. main() sets up the
 // object model, the system state and the temporary media folder before it.
+#include <QMargins>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 class QApplication;
@@ -21,14 +24,22 @@ void NewEmptyBook(TMetaBook &aBook);
 // Opens a book file in author mode with the least of opening: the file is
 // read into aBook (current book from then on) and re-linked, the system
 // state's file name is the file, and page 1 becomes the work page (page 0
-// when the book has only the common page). A book that cannot be read
-// shows why ("ファイルがありません：" + name for a missing file, "このファイ
-// ルは開きません。" for one the reader refused, or the error's message) and
-// leaves aBook an empty new book; false then.
+// when the book has only the common page). A book that breaks part-way
+// opens with the pages read and one message saying so. A book that cannot
+// be read shows one message naming the file (missing, a folder, not a
+// book, damaged; none when a version question was cancelled) and leaves
+// aBook an empty new book; false then.
 bool OpenCommandLineDocument(TMetaBook &aBook, const QString &aFileName);
 
 // The entry sequence, with the document named on the command line (a full
 // path; empty for none); answers the exit code of the event loop.
 int RunProgram(QApplication &aApp, const QString &aDocument);
+
+// The client size of the window that shows a page of aPage pixels: the page
+// itself when the window and its frame (aFrame) fit in aAvailable, the
+// screen's available area; else cut to that area, the page scrolling inside.
+// A scroll bar (aScrollBarExtent wide) needed in one direction widens the
+// other where there is room, so that it does not bring the second bar.
+QSize FittedWindowSize(QSize aPage, QRect aAvailable, QMargins aFrame, int aScrollBarExtent);
 
 } // namespace lumora

@@ -1,6 +1,10 @@
 #include "platform/text/CodePage932.h"
 
+#include "platform/system/Exception.h"
+
+#include <cerrno>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace lumora {
 namespace {
@@ -52,6 +56,50 @@ TEST(CodePage932Test, InvalidBytesBecomeOneReplacementEachAndDecodingGoesOn) {
     SCOPED_TRACE(c.cp932);
     EXPECT_EQ(FromCp932(Hex(c.cp932)), c.text);
   }
+}
+
+iconv_t FailingOpen(const char *, const char *) {
+  errno = EMFILE;
+  return iconv_t(-1);
+}
+
+// Puts the real opener back even when an assertion ends the test early.
+class ScopedFailingOpen {
+public:
+  ScopedFailingOpen() : real_(detail::SetIconvOpenFunction(&FailingOpen)) {}
+  ~ScopedFailingOpen() { Restore(); }
+  void Restore() {
+    if (real_) detail::SetIconvOpenFunction(real_);
+    real_ = nullptr;
+  }
+
+private:
+  detail::IconvOpenFunction real_;
+};
+
+TEST(CodePage932Test, AFailedSetUpRaisesAndTheNextConversionSetsUpAgain) {
+  // A new thread, so that its descriptors are not yet open.
+  std::thread worker([] {
+    ScopedFailingOpen failing;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      SCOPED_TRACE(attempt);
+      try {
+        ToCp932(QStringLiteral("漢字"));
+        ADD_FAILURE() << "encoding did not raise";
+      } catch (const Exception &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("文字コードの変換を準備できません。"));
+      }
+      EXPECT_THROW(FromCp932(Hex("8ABF8E9A")), Exception);
+    }
+    failing.Restore();
+    try {
+      EXPECT_EQ(ToCp932(QStringLiteral("漢字")).toHex(), QByteArray("8abf8e9a"));
+      EXPECT_EQ(FromCp932(Hex("8ABF8E9A")), QStringLiteral("漢字"));
+    } catch (const Exception &e) {
+      ADD_FAILURE() << "conversion after the set-up failed once: " << e.what();
+    }
+  });
+  worker.join();
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include "core/book/ActBlockList.h"
@@ -91,6 +92,16 @@ protected:
     book->CloseBook();
     SetCurrentBook(nullptr);
     return path;
+  }
+  static QByteArray ReadFile(const QString &aPath) {
+    QFile file(aPath);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << aPath.toStdString();
+    return file.readAll();
+  }
+  static void WriteFile(const QString &aPath, const QByteArray &aBytes) {
+    QFile file(aPath);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << aPath.toStdString();
+    file.write(aBytes);
   }
   TColor PixelOf(TBaseForm &aForm, int x, int y) {
     aForm.Canvas()->End();
@@ -206,14 +217,8 @@ TEST_F(StartupTest, BookWithOnlyTheCommonPageShowsPageZero) {
 TEST_F(StartupTest, UnreadableDocumentGivesTheMessageAndAnEmptyBook) {
   const QString missing = dir_.path() + QStringLiteral("/missing.lmm");
   const QString corrupt = dir_.path() + QStringLiteral("/corrupt.lmm");
-  {
-    QFile source(SaveBook(2));
-    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
-    const QByteArray bytes = source.readAll();
-    QFile out(corrupt);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(bytes.left(bytes.size() / 2));
-  }
+  const QByteArray bytes = ReadFile(SaveBook(2));
+  WriteFile(corrupt, bytes.left(bytes.size() / 2));
   for (const QString &path : {missing, corrupt}) {
     EXPECT_FALSE(OpenCommandLineDocument(Book(), path)) << path.toStdString();
     EXPECT_EQ(CurrentBook(), &Book());
@@ -222,10 +227,71 @@ TEST_F(StartupTest, UnreadableDocumentGivesTheMessageAndAnEmptyBook) {
     EXPECT_EQ(Book().Pages(2), nullptr);
     EXPECT_TRUE(SysInfo().FileName.isEmpty());
   }
-  // A missing file is named; a cut-off book is refused as the book loader
-  // refuses it.
+  // A missing file is named; a book cut before its first page is damaged.
   EXPECT_EQ(messages_->Shown(), (QStringList{QStringLiteral("ファイルがありません：") + missing,
-                                             QStringLiteral("このファイルは開きません。")}));
+                                             msg::DamagedUnreadable(corrupt)}));
+}
+
+// A book that breaks part-way opens with the pages read and one message
+// naming the file; saving it over the file keeps the original.
+TEST_F(StartupTest, DamagedDocumentShowsThePagesReadAndKeepsTheOriginal) {
+  const QByteArray bytes = ReadFile(SaveBook(4));
+  // Page 2's entry is named by the third page offset behind the page count.
+  auto int32At = [&](qsizetype aAt) { return qFromLittleEndian<int32_t>(bytes.constData() + aAt); };
+  const qsizetype mainIndex = 4 + int32At(0);
+  const qsizetype section = int32At(mainIndex + 8);
+  const qsizetype page2 = int32At(section + 4 + 8);
+  const QString path = dir_.path() + QStringLiteral("/壊れた本.lmm");
+  const QByteArray cut = bytes.left(page2 + 20);
+  WriteFile(path, cut);
+  ASSERT_TRUE(OpenCommandLineDocument(Book(), path));
+  EXPECT_EQ(messages_->Shown(), QStringList{msg::DamagedPartly(path, 1, 3)});
+  EXPECT_TRUE(messages_->Shown().at(0).contains(QStringLiteral("全3ページのうち、1ページまで")));
+  EXPECT_EQ(Book().Page(), 1);
+  EXPECT_EQ(Book().Pages(2), nullptr);
+  EXPECT_EQ(SysInfo().FileName, path);
+  TBaseForm form;
+  ASSERT_TRUE(form.FormPaint());
+  EXPECT_EQ(PixelOf(form, 100, 100), kGreen);
+  EXPECT_EQ(PixelOf(form, 56, 10), TColor(0)); // page 1's note
+
+  // The message box's default answer saves beside the damaged file.
+  EXPECT_TRUE(Book().SaveToFile(SysInfo().FileName, QString()));
+  EXPECT_EQ(ReadFile(path), cut);
+  const QString beside = dir_.path() + QStringLiteral("/壊れた本（読込分）.lmm");
+  EXPECT_EQ(SysInfo().FileName, beside);
+  EXPECT_TRUE(QFileInfo::exists(beside));
+  EXPECT_EQ(messages_->Shown().size(), 2); // the message, then the question
+}
+
+// Every failure shows exactly one message, in our words, naming the file.
+TEST_F(StartupTest, EachUnopenableDocumentShowsOneMessage) {
+  const QString folder = dir_.path() + QStringLiteral("/フォルダー.lmm");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const QString text = dir_.path() + QStringLiteral("/memo.lmm");
+  WriteFile(text, "just some text, not a book");
+  // A book's header and nothing else.
+  const QString header = dir_.path() + QStringLiteral("/header.lmm");
+  const QByteArray bytes = ReadFile(SaveBook(2));
+  WriteFile(header, bytes.left(4 + qFromLittleEndian<int32_t>(bytes.constData()) + 6));
+  const std::pair<QString, QString> cases[] = {
+      {folder, msg::IsFolder(folder)},
+      {header, msg::DamagedUnreadable(header)},
+  };
+  for (const auto &[path, message] : cases) {
+    SCOPED_TRACE(path.toStdString());
+    const qsizetype before = messages_->Shown().size();
+    EXPECT_FALSE(OpenCommandLineDocument(Book(), path));
+    ASSERT_EQ(messages_->Shown().size(), before + 1);
+    EXPECT_EQ(messages_->Shown().last(), message);
+    EXPECT_NE(Book().Pages(1), nullptr); // an empty new book
+  }
+  // A text file: the version question (answered OK by default) comes
+  // first, then the one message.
+  const qsizetype before = messages_->Shown().size();
+  EXPECT_FALSE(OpenCommandLineDocument(Book(), text));
+  EXPECT_EQ(messages_->Shown().mid(before),
+            (QStringList{OldVersionQuestionText(QStringLiteral("memo.lmm")), msg::NotABook(text)}));
 }
 
 } // namespace
@@ -247,6 +313,47 @@ TEST(VersionDlgTest, VersionInfoComesFromTheApplicationObject) {
   EXPECT_EQ(dialog.size(), QSize(394, 225));
   QCoreApplication::setApplicationVersion(QString());
   QCoreApplication::setOrganizationName(QString());
+}
+
+} // namespace
+} // namespace lumora::test
+
+namespace lumora::test {
+namespace {
+
+// The window's client size for a page on an 800 x 600 screen whose window
+// frame takes 4 pixels at the sides and bottom and 30 at the top (room for
+// 792 x 566), with scroll bars 16 wide.
+TEST(FittedWindowSizeTest, PageLargerThanTheScreenIsCutWithRoomForItsBars) {
+  struct Case {
+    QSize page;
+    QSize window;
+    const char *what;
+  };
+  const Case cases[] = {
+      {{640, 480}, {640, 480}, "fits: the page's own size"},
+      {{792, 566}, {792, 566}, "fits exactly"},
+      {{1600, 1200}, {792, 566}, "larger both ways"},
+      {{1000, 400}, {792, 416}, "wide: the height grows by the bar"},
+      {{1000, 560}, {792, 566}, "wide, and the bar brings the other"},
+      {{500, 900}, {516, 566}, "tall: the width grows by the bar"},
+      {{780, 900}, {792, 566}, "tall, and the bar brings the other"},
+  };
+  const QRect screen(0, 0, 800, 600);
+  const QMargins frame(4, 30, 4, 4);
+  for (const Case &c : cases)
+    EXPECT_EQ(FittedWindowSize(c.page, screen, frame, 16), c.window) << c.what;
+}
+
+TEST(FittedWindowSizeTest, AvailableAreaAndFrameBoundTheWindow) {
+  // A panel at the top leaves 800 x 572 from y = 28; without a frame the
+  // window may fill that area.
+  EXPECT_EQ(FittedWindowSize({1024, 768}, QRect(0, 28, 800, 572), QMargins(), 16), QSize(800, 572));
+  EXPECT_EQ(FittedWindowSize({800, 572}, QRect(0, 28, 800, 572), QMargins(), 16), QSize(800, 572));
+  // No screen to fit to (or one smaller than the frame): the page's size.
+  EXPECT_EQ(FittedWindowSize({1024, 768}, QRect(), QMargins(4, 30, 4, 4), 16), QSize(1024, 768));
+  EXPECT_EQ(FittedWindowSize({1024, 768}, QRect(0, 0, 8, 30), QMargins(4, 30, 4, 4), 16),
+            QSize(1024, 768));
 }
 
 } // namespace

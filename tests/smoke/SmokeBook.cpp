@@ -1,7 +1,10 @@
 // Writes the smoke test's book: an author book whose common page is green
 // and whose page 1 holds a placeholder object (a white note in a black
-// frame) at a known place. Usage: lumora_smoke_book FILE.lmm
+// frame) at a known place. Usage: lumora_smoke_book FILE.lmm [WIDTHxHEIGHT]
+// (the page size; 800x600 when not given).
 #include <QGuiApplication>
+#include <QSize>
+#include <QStringList>
 #include <cstdio>
 
 #include "core/book/ActBlockList.h"
@@ -15,8 +18,13 @@
 #include "shell/startup/Startup.h"
 
 int main(int argc, char **argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: lumora_smoke_book FILE\n");
+  QSize page(800, 600);
+  if (argc == 3) {
+    const QStringList size = QString::fromLocal8Bit(argv[2]).split(u'x');
+    page = size.size() == 2 ? QSize(size[0].toInt(), size[1].toInt()) : QSize();
+  }
+  if ((argc != 2 && argc != 3) || page.isEmpty()) {
+    std::fprintf(stderr, "usage: lumora_smoke_book FILE [WIDTHxHEIGHT]\n");
     return 2;
   }
   QGuiApplication app(argc, argv);
@@ -31,6 +39,8 @@ int main(int argc, char **argv) {
   {
     std::unique_ptr<TAuthorBook> book = NewObject<TAuthorBook>();
     NewEmptyBook(*book);
+    book->WinWidth = page.width();
+    book->WinHeight = page.height();
     book->Pages(0)->Param.FaceColor = 0x00C000; // $00BBGGRR: green
     std::unique_ptr<TDummyDrawObj> note = NewObject<TDummyDrawObj>();
     note->ReName(0);

@@ -7,11 +7,14 @@
 #include <functional>
 
 #include "core/book/LmCompo.h"
+#include "core/drawable/DummyDrawObj.h"
 #include "core/model/ObjPool.h"
 #include "core/pictures/StampFactory.h"
 #include "core/pictures/StillFactory.h"
 #include "core/support/Utilities.h"
 #include "core/system/SysContext.h"
+#include "core/system/SysInfo.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
 #include "platform/text/CodePage932.h"
 #include "platform/ui/MessageBox.h"
@@ -354,8 +357,11 @@ TEST_F(BookFileTest, FailedSaveKeepsTheOldFileAndSaysWhy) {
   EXPECT_FALSE(book->SaveToFile(BookPath(QStringLiteral("none/keep.lmm")), QString()));
 
   EXPECT_EQ(ReadFile(path), old);
-  EXPECT_EQ(shown->Shown(), QStringList({QStringLiteral("保存できません。"),
-                                         QStringLiteral("ファイルへ書けません")}));
+  EXPECT_EQ(shown->Shown(),
+            QStringList({msg::CannotSave(path),
+                         msg::CannotWrite(BookPath(QStringLiteral("none/keep.lmm")))}));
+  EXPECT_TRUE(shown->Shown().at(0).startsWith(QStringLiteral("保存できません。")));
+  EXPECT_TRUE(shown->Shown().at(1).startsWith(QStringLiteral("ファイルへ書けません")));
   EXPECT_EQ(QDir(bookDir_.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.lmm")});
 }
 
@@ -365,9 +371,11 @@ TEST_F(BookFileTest, UnreadableFileIsReported) {
   SetMessageBox(std::move(box));
   std::unique_ptr<TBookTestBook> book = NewObject<TBookTestBook>();
   QString header = QStringLiteral("x");
-  EXPECT_FALSE(book->LoadFromFile(BookPath(QStringLiteral("missing.lmm")), header));
+  const QString missing = BookPath(QStringLiteral("missing.lmm"));
+  EXPECT_FALSE(book->LoadFromFile(missing, header));
   EXPECT_TRUE(header.isEmpty());
-  EXPECT_EQ(shown->Shown(), QStringList{QStringLiteral("ファイルを開けません")});
+  EXPECT_EQ(book->ReadResult, TBookRead::brCannotOpen);
+  EXPECT_EQ(shown->Shown(), QStringList{QStringLiteral("ファイルを開けません：") + missing});
 }
 
 // Damaged picture lists: what can be read is read, the pages always load.
@@ -470,6 +478,222 @@ TEST_F(BookFileTest, TruncatedBookFailsWithoutCrashing) {
       // Reported to the loader: nothing more to check.
     }
   }
+}
+
+// ---- Damaged books ----
+
+// The offset of page aPage's entry in a saved book (the page offsets lie
+// behind the page count at the page section's start).
+int64_t PageAt(const QByteArray &aBytes, int aPage) {
+  return Int32At(aBytes, MainIndexOf(aBytes).slot[2] + 4 + 4 * aPage);
+}
+
+// The count in front of the page entries: behind the page offsets and the
+// book's own record.
+int64_t SecondPageCountAt(const QByteArray &aBytes) {
+  const int64_t section = MainIndexOf(aBytes).slot[2];
+  const int64_t book = section + 4 + 4 * int64_t(Int32At(aBytes, section));
+  return book + 4 + Int32At(aBytes, book);
+}
+
+class DamagedBookTest : public BookFileTest {
+protected:
+  // A saved book of the common page and pages 1 to 3, each holding a
+  // figure; answers its bytes.
+  QByteArray SaveFourPages(const QString &aPath) {
+    TBookTestBook *book = NewBook(4);
+    for (int i = 0; i < 4; ++i)
+      AddTo(book->Pages(i), QStringLiteral("f%1").arg(i), RectPoints(0, 0, 10, 10));
+    EXPECT_TRUE(book->SaveToFile(aPath, QString()));
+    return ReadFile(aPath);
+  }
+};
+
+TEST_F(DamagedBookTest, BookBreakingPartWayKeepsThePagesBeforeTheDamage) {
+  const QString path = BookPath(QStringLiteral("book.lmm"));
+  const QByteArray good = SaveFourPages(path);
+  const int64_t page2 = PageAt(good, 2);
+  struct Case {
+    const char *what;
+    std::function<QByteArray(QByteArray)> spoil;
+    int pagesRead;
+  };
+  const Case cases[] = {
+      {"whole", [](QByteArray b) { return b; }, 4},
+      {"cut inside page 2", [&](QByteArray b) { return b.left(page2 + 40); }, 2},
+      {"page 2's record size is negative",
+       [&](QByteArray b) {
+         PutInt32(b, page2, -16);
+         return b;
+       },
+       2},
+      {"an object record on page 2 runs past its page",
+       [&](QByteArray b) {
+         // Page 2's own record, its object count, then the figure's entry.
+         PutInt32(b, page2 + 4 + Int32At(b, page2) + 4, 0x7FFF0000);
+         return b;
+       },
+       2},
+      {"the count in front of the pages says 2",
+       [&](QByteArray b) {
+         PutInt32(b, SecondPageCountAt(b), 2);
+         return b;
+       },
+       2},
+      {"the count in front of the pages says 9",
+       [&](QByteArray b) {
+         PutInt32(b, SecondPageCountAt(b), 9);
+         return b;
+       },
+       4},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString damaged = BookPath(QStringLiteral("damaged.lmm"));
+    WriteFile(damaged, c.spoil(good));
+    std::unique_ptr<TBookTestBook> book = Load(damaged);
+    ASSERT_NE(book, nullptr);
+    EXPECT_EQ(book->PagesRead, c.pagesRead);
+    EXPECT_EQ(book->Count(), c.pagesRead);
+    const bool whole = std::string(c.what) == "whole";
+    EXPECT_EQ(book->ReadResult, whole ? TBookRead::brComplete : TBookRead::brDamaged);
+    EXPECT_EQ(book->DamagedFile, whole ? QString() : damaged);
+    // The pages read are whole.
+    for (int i = 0; i < book->Count(); ++i)
+      EXPECT_EQ(book->Pages(i)->Count(), 1) << i;
+  }
+}
+
+TEST_F(DamagedBookTest, SavingOverTheDamagedFileAsksAndByDefaultSavesBeside) {
+  const QString path = BookPath(QStringLiteral("算数.lmm"));
+  const QByteArray good = SaveFourPages(path);
+  const QByteArray cut = good.left(PageAt(good, 2) + 40);
+  struct Case {
+    TDamagedSave answer;
+    bool saved;
+    bool replaced;
+  };
+  const Case cases[] = {
+      {TDamagedSave::dsBeside, true, false},
+      {TDamagedSave::dsReplace, true, true},
+      {TDamagedSave::dsCancel, false, false},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(int(c.answer));
+    for (const QString &name : QDir(bookDir_.path()).entryList(QDir::Files))
+      QFile::remove(bookDir_.filePath(name));
+    WriteFile(path, cut);
+    std::unique_ptr<TBookTestBook> book = Load(path);
+    ASSERT_NE(book, nullptr);
+    ASSERT_EQ(book->ReadResult, TBookRead::brDamaged);
+    SysInfo().FileName = path;
+    QStringList asked;
+    SetDamagedSaveQuestion([&](const QString &aFile, const QString &aBeside) {
+      asked << aFile << aBeside;
+      return c.answer;
+    });
+    const QString beside = BookPath(QStringLiteral("算数（読込分）.lmm"));
+    EXPECT_EQ(book->SaveToFile(path, QString()), c.saved);
+    SetDamagedSaveQuestion({});
+    EXPECT_EQ(asked, (QStringList{path, beside}));
+    EXPECT_EQ(ReadFile(path) == cut, !c.replaced);
+    EXPECT_EQ(QFile::exists(beside), c.answer == TDamagedSave::dsBeside);
+    if (c.answer == TDamagedSave::dsBeside) {
+      EXPECT_EQ(SysInfo().FileName, beside);
+      std::unique_ptr<TBookTestBook> back = Load(beside);
+      ASSERT_NE(back, nullptr);
+      EXPECT_EQ(back->ReadResult, TBookRead::brComplete);
+      EXPECT_EQ(back->Count(), 2);
+      // Saving over the damaged file again still asks; a second name is
+      // found beside the first.
+      EXPECT_EQ(TLmCompo::BesideName(path), BookPath(QStringLiteral("算数（読込分2）.lmm")));
+      EXPECT_TRUE(book->SaveToFile(path, QString()));
+      EXPECT_EQ(ReadFile(path), cut);
+    }
+    if (c.answer == TDamagedSave::dsReplace) {
+      // The file holds the whole book now: the next save asks nothing.
+      EXPECT_TRUE(book->DamagedFile.isEmpty());
+      asked.clear();
+      EXPECT_TRUE(book->SaveToFile(path, QString()));
+      EXPECT_TRUE(asked.isEmpty());
+    }
+  }
+  // Through the message box the default button saves beside.
+  for (const QString &name : QDir(bookDir_.path()).entryList(QDir::Files))
+    QFile::remove(bookDir_.filePath(name));
+  WriteFile(path, cut);
+  std::unique_ptr<TBookTestBook> book = Load(path);
+  ASSERT_NE(book, nullptr);
+  auto box = std::make_unique<TStderrMessageBox>();
+  TStderrMessageBox *shown = box.get();
+  SetMessageBox(std::move(box));
+  EXPECT_TRUE(book->SaveToFile(path, QString()));
+  EXPECT_EQ(shown->Shown(), QStringList{msg::DamagedSaveQuestion(
+                                path, BookPath(QStringLiteral("算数（読込分）.lmm")))});
+  EXPECT_EQ(ReadFile(path), cut);
+}
+
+TEST_F(DamagedBookTest, StraySaveFilesOfTheBookGoWhenItIsOpenedOrSaved) {
+  const QString path = BookPath(QStringLiteral("book.lmm"));
+  SaveFourPages(path);
+  const QString stray = path + QStringLiteral(".lumora-save-AbC123");
+  const QString other = BookPath(QStringLiteral("other.lmm.lumora-save-AbC123"));
+  for (const bool open : {true, false}) {
+    WriteFile(stray, "x");
+    WriteFile(other, "x");
+    if (open) {
+      ASSERT_NE(Load(path), nullptr);
+    } else {
+      std::unique_ptr<TBookTestBook> book = Load(path);
+      QFile::remove(stray);
+      WriteFile(stray, "x");
+      ASSERT_TRUE(book->SaveToFile(path, QString()));
+    }
+    EXPECT_FALSE(QFile::exists(stray)) << open;
+    EXPECT_TRUE(QFile::exists(other)) << open;
+  }
+}
+
+// An object of a kind no class bears is kept as read, also after the page
+// was shown (which re-makes it) and saved, on a page and on the common page.
+TEST_F(DamagedBookTest, UnknownKindIsWrittenBackByteForByte) {
+  TBookTestBook *book = NewBook(2);
+  std::vector<TRealPoint> eight;
+  for (int i = 0; i < 8; ++i)
+    eight.push_back({10.0 + 5 * i, 20.0 + (i % 2) * 7});
+  for (int i = 0; i < 2; ++i)
+    AddTo(book->Pages(i), QStringLiteral("u%1").arg(i), eight);
+  const QString path = BookPath(QStringLiteral("unknown.lmm"));
+  ASSERT_TRUE(book->SaveToFile(path, QString()));
+  // The figure's kind becomes one this program does not know (the same
+  // number of bytes, so every offset stays).
+  QByteArray bytes = ReadFile(path);
+  bytes.replace(ToCp932(QStringLiteral("テスト矩形")), ToCp932(QStringLiteral("未知の種類")));
+  WriteFile(path, bytes);
+
+  auto records = [](TBookTestBook &aBook) {
+    QList<QByteArray> found;
+    for (int i = 0; i < 2; ++i) {
+      auto *kept = dynamic_cast<TDummyDrawObj *>(aBook.Pages(i)->Pool()->Items(0));
+      EXPECT_NE(kept, nullptr);
+      if (kept) found << kept->StoredRecord();
+    }
+    return found;
+  };
+  std::unique_ptr<TBookTestBook> first = Load(path);
+  ASSERT_NE(first, nullptr);
+  const QList<QByteArray> read = records(*first);
+  first->SetPage(1);
+  first->WorkPage->ReMake();
+  TBitmap shown(800, 600);
+  first->Paint(shown.Canvas());
+  const QString again = BookPath(QStringLiteral("again.lmm"));
+  ASSERT_TRUE(first->SaveToFile(again, QString()));
+  std::unique_ptr<TBookTestBook> second = Load(again);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(records(*second), read);
+  for (const QByteArray &record : read)
+    EXPECT_TRUE(bytes.contains(record));
 }
 
 } // namespace

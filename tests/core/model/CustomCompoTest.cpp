@@ -3,6 +3,7 @@
 #include <QtEndian>
 
 #include "core/drawable/DummyDrawObj.h"
+#include "core/model/CoreContext.h"
 #include "core/model/ObjPool.h"
 #include "core/stream/MetaStream.h"
 #include "tests/core/model/ModelTestClasses.h"
@@ -199,27 +200,34 @@ TEST_F(CustomCompoTest, DamagedAndUnknownEntriesArePassedOver) {
     const char *what;
     QByteArray bytes;
     QStringList expected;
+    bool fault; // whether the reading notes damage it went on past
   };
   const Case cases[] = {
       {"unknown kind between two",
        PageStream(3, {RecordOf(*a), RecordOf(*unknown), RecordOf(*b)}),
-       {"テスト図形:a", "未知の種類:u", "テスト図形:b"}},
-      {"count 3, one record, then the end", PageStream(3, {RecordOf(*a)}), {"テスト図形:a"}},
+       {"テスト図形:a", "未知の種類:u", "テスト図形:b"},
+       false},
+      {"count 3, one record, then the end", PageStream(3, {RecordOf(*a)}), {"テスト図形:a"}, true},
       {"zero and negative sizes",
        PageStream(4, {zero, RecordOf(*a), negative, RecordOf(*b)}),
-       {"テスト図形:a", "テスト図形:b"}},
+       {"テスト図形:a", "テスト図形:b"},
+       true},
+      {"empty entry", PageStream(2, {zero, RecordOf(*a)}), {"テスト図形:a"}, false},
       {"record running past the end",
        PageStream(2, {RecordOf(*a), RecordOf(*b).left(30)}),
-       {"テスト図形:a"}},
-      {"count 0", PageStream(0, {RecordOf(*a)}), {}},
+       {"テスト図形:a"},
+       true},
+      {"count 0", PageStream(0, {RecordOf(*a)}), {}, false},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
     TMemoryStream stream;
     stream.SetBytes(c.bytes);
     std::unique_ptr<TTestPage> page = Page();
+    const int faults = TCoreContext::Get().ReadFaults;
     page->LoadFromStream(stream);
     EXPECT_EQ(Kinds(*page), c.expected);
+    EXPECT_EQ(TCoreContext::Get().ReadFaults != faults, c.fault);
   }
   // The placeholder keeps its place in the paint order.
   TMemoryStream stream;
@@ -229,19 +237,77 @@ TEST_F(CustomCompoTest, DamagedAndUnknownEntriesArePassedOver) {
   EXPECT_EQ(&page->Pool()->Items(1)->ClassType(), &ObjClassOf<TDummyDrawObj>());
 }
 
-TEST_F(CustomCompoTest, CorruptChildEndsTheLoadWithAnError) {
-  std::unique_ptr<TTestFigure> a = Figure(QStringLiteral("a"), Square(0, 0, 5));
-  std::unique_ptr<TTestFigure> b = Figure(QStringLiteral("b"), Square(0, 0, 5));
-  QByteArray bad = RecordOf(*b);
-  // The polygon byte count of b claims far more than its record holds.
-  const int polygonAt = bad.indexOf(QByteArray::fromHex("40000000000000000000000000000000"));
-  ASSERT_GT(polygonAt, 0);
-  qToLittleEndian(int32_t(0x7FFFFFF0), bad.data() + polygonAt);
-  TMemoryStream stream;
-  stream.SetBytes(PageStream(2, {RecordOf(*a), bad}));
-  std::unique_ptr<TTestPage> page = Page();
-  EXPECT_THROW(page->LoadFromStream(stream), EReadError);
-  EXPECT_EQ(Kinds(*page), QStringList{"テスト図形:a"});
+// The offset of the polygon's byte count in an object record: behind the
+// size, the version, the kind, the parameter block and its text, the
+// constant, the id and the name.
+int PolygonAt(const QByteArray &aRecord) {
+  auto stringEnd = [&](int aAt) {
+    return aAt + 4 + qFromLittleEndian<int32_t>(aRecord.constData() + aAt);
+  };
+  int at = stringEnd(8); // the kind
+  at += 4 + 48;          // the block's size and the block
+  at = stringEnd(at);    // its text
+  at += 4 + 8;           // the constant and the id
+  return stringEnd(at);  // the name
+}
+
+// An entry of a known kind that cannot be read costs neither the rest of
+// the page nor its own bytes: it becomes the placeholder holding the entry
+// (a composite's children included) and is written back unchanged.
+TEST_F(CustomCompoTest, UnreadableEntryBecomesAPlaceholderKeepingItsBytes) {
+  auto spoil = [&](QByteArray aEntry) {
+    // The polygon byte count claims far more than the record holds.
+    qToLittleEndian(int32_t(0x7FFFFFF0), aEntry.data() + PolygonAt(aEntry));
+    return aEntry;
+  };
+  std::unique_ptr<TTestPage> source = PageWithGroup();
+  const QByteArray a = RecordOf(*source->Pool()->Items(0));
+  const QByteArray badLeaf = spoil(RecordOf(*source->Pool()->Items(0)));
+  // The group's own record comes first in its entry, then its children.
+  const QByteArray badGroup = spoil(RecordOf(*source->Pool()->Items(1)));
+  const QByteArray c = RecordOf(*source->Pool()->Items(2));
+  const int alive = gAlive;
+  for (const QByteArray &bad : {badLeaf, badGroup}) {
+    SCOPED_TRACE(bad == badLeaf ? "leaf" : "group");
+    TMemoryStream stream;
+    stream.SetBytes(PageStream(3, {a, bad, c}));
+    std::unique_ptr<TTestPage> page = Page();
+    const int faults = TCoreContext::Get().ReadFaults;
+    ASSERT_NO_THROW(page->LoadFromStream(stream));
+    EXPECT_EQ(TCoreContext::Get().ReadFaults, faults);
+    ASSERT_EQ(page->Count(), 3);
+    auto *kept = dynamic_cast<TDummyDrawObj *>(page->Pool()->Items(1));
+    ASSERT_NE(kept, nullptr);
+    EXPECT_TRUE(kept->Unreadable());
+    EXPECT_EQ(page->Pool()->Items(2)->Name, QStringLiteral("c"));
+    kept->ReMake();
+    EXPECT_EQ(RecordOf(*kept), bad);
+  }
+  EXPECT_EQ(gAlive, alive); // the half-read group and its children are freed
+}
+
+// Where an entry ends cannot always be known: a child whose kind cannot
+// even be read inside a composite ends the load with the error, whether
+// or not the composite's own record was readable.
+TEST_F(CustomCompoTest, EntryWhoseEndIsUnknownEndsTheLoad) {
+  std::unique_ptr<TTestPage> source = PageWithGroup();
+  TCommonObj *group = source->Pool()->Items(1);
+  const QByteArray g1 = RecordOf(*group->Pool()->Items(0));
+  QByteArray spoiled = RecordOf(*group);
+  const int at = spoiled.indexOf(g1);
+  ASSERT_GT(at, 0);
+  // g1's parameter block claims a size beyond its record.
+  const int32_t kindBytes = qFromLittleEndian<int32_t>(g1.constData() + 8);
+  qToLittleEndian(int32_t(0x7FFFFFF0), spoiled.data() + at + 12 + kindBytes);
+  QByteArray ownSpoiled = spoiled;
+  qToLittleEndian(int32_t(0x7FFFFFF0), ownSpoiled.data() + PolygonAt(ownSpoiled));
+  for (const QByteArray &bad : {spoiled, ownSpoiled}) {
+    TMemoryStream stream;
+    stream.SetBytes(PageStream(2, {RecordOf(*source->Pool()->Items(0)), bad}));
+    std::unique_ptr<TTestPage> page = Page();
+    EXPECT_THROW(page->LoadFromStream(stream), EReadError);
+    EXPECT_EQ(Kinds(*page), QStringList{"テスト図形:a"});
+  }
 }
 
 TEST_F(CustomCompoTest, OperationsReachEveryChild) {

@@ -1,5 +1,6 @@
 // The start-up picture: its form, and that it goes on a click or on its
 // timer's tick and clears the program-wide reference.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -76,6 +77,31 @@ TEST_F(OpeningTest, TimerTickCloses) {
   QCoreApplication::processEvents();
   EXPECT_EQ(Opening(), nullptr);
   EXPECT_FALSE(timer);
+}
+
+// What the program's message box calls before it shows: the picture hides
+// at once (and stops being the active window, which a box would take as
+// its parent), then goes from the event queue.
+TEST_F(OpeningTest, CloseStartupPictureHidesAndFreesIt) {
+  auto *form = new TOpening();
+  const QPointer<TOpening> alive = form;
+  const QPointer<TP1Timer> timer = form->P1Timer1;
+  timer->SetEnabled(true);
+  form->activateWindow();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(QApplication::activeWindow(), form);
+  CloseStartupPicture();
+  ASSERT_TRUE(alive);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_NE(QApplication::activeWindow(), form);
+  EXPECT_FALSE(timer->Enabled());
+  CloseStartupPicture(); // again before it is freed: freed once
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(alive);
+  EXPECT_EQ(Opening(), nullptr);
+  CloseStartupPicture(); // no picture: nothing happens
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Opening(), nullptr);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "core/model/ObjPool.h"
 #include "core/pictures/StampFactory.h"
 #include "core/pictures/StillFactory.h"
+#include "core/support/TempFiles.h"
 #include "core/support/Utilities.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"
@@ -694,6 +695,37 @@ TEST_F(DamagedBookTest, UnknownKindIsWrittenBackByteForByte) {
   EXPECT_EQ(records(*second), read);
   for (const QByteArray &record : read)
     EXPECT_TRUE(bytes.contains(record));
+}
+
+// A save made while the media table is still being extracted counts the
+// files in use only once the extraction has ended: a file no object uses
+// is not written back.
+TEST_F(BookFileTest, SaveDuringTheMediaExtractionWritesOnlyFilesInUse) {
+  TTempFileList::Construct(bookDir_.path() + QStringLiteral("/data"), QStringLiteral("Temp"),
+                           bookDir_.path() + u'/');
+  struct FreeList {
+    ~FreeList() { TTempFileList::Free(); }
+  } freeList;
+  NewBook(2);
+  const QString path = BookPath(QStringLiteral("media.lmm"));
+  ASSERT_TRUE(books_.back()->SaveToFile(path, QString()));
+  QByteArray bytes = ReadFile(path);
+  ASSERT_EQ(MainIndexOf(bytes).slot[6], bytes.size()); // an empty media table
+  // One entry that no object of the book uses.
+  const QByteArray name = ToCp932(QStringLiteral("unused.wav"));
+  bytes += Int32Bytes(int32_t(name.size())) + name + Int32Bytes(5) + QByteArray("RIFF!");
+  WriteFile(path, bytes);
+
+  std::unique_ptr<TBookTestBook> book = Load(path);
+  ASSERT_NE(book, nullptr);
+  // No event was handled since: the extraction waits for the main thread.
+  ASSERT_TRUE(TTempFileList::Get().ThreadRunning());
+  const QString again = BookPath(QStringLiteral("again.lmm"));
+  ASSERT_TRUE(book->SaveToFile(again, QString()));
+  EXPECT_FALSE(TTempFileList::Get().ThreadRunning());
+  EXPECT_EQ(TTempFileList::Get().IndexOfName(QStringLiteral("unused.wav")), 0);
+  const QByteArray saved = ReadFile(again);
+  EXPECT_EQ(MainIndexOf(saved).slot[6], saved.size());
 }
 
 } // namespace

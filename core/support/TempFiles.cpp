@@ -170,9 +170,9 @@ int TMediaTableReader::Run(int count, const std::function<bool()> &stop,
 // ---- TCopyThread ----
 
 TCopyThread::TCopyThread(TTempFileList &owner, QString tempPath, QString fileName, int64_t pos,
-                         int count)
+                         int count, uint64_t generation)
     : owner_(owner), TempPath(std::move(tempPath)), DataFName(std::move(fileName)), Pos(pos),
-      Count(count) {}
+      Count(count), FGeneration(generation) {}
 
 void TCopyThread::Extract(TTempFileList *owner, const QString &tempPath, const QString &fileName,
                           int64_t pos, int count, const std::function<bool()> &stop,
@@ -200,7 +200,11 @@ void TCopyThread::run() {
   Extract(
       &owner_, TempPath, DataFName, Pos, Count, [this] { return isInterruptionRequested(); },
       [](const std::function<void()> &fn) { Synchronize(fn); });
-  owner_.ThreadRuning = false;
+  // After this step the thread touches nothing the main thread owns.
+  Synchronize([this] {
+    FEnded.store(true, std::memory_order_release);
+    owner_.WorkerEnded(FGeneration);
+  });
 }
 
 // ---- TTempFileList ----
@@ -232,11 +236,9 @@ TTempFileList::TTempFileList(const QString &dataFolder, const QString &tempSetti
 TTempFileList::~TTempFileList() {
   if (SaveToTempThread) {
     SaveToTempThread->requestInterruption();
-    // The worker may be waiting for the main thread to run a step.
-    while (ThreadRuning && SaveToTempThread)
-      WaitForMessages();
     ReapThread();
   }
+  // End notices still queued go with FContext, before the rest of the list.
 }
 
 void TTempFileList::Construct(const QString &dataFolder) {
@@ -319,28 +321,34 @@ void TTempFileList::LoadFromFile(const QString &bookFile, int64_t offset) {
     TCopyThread::Extract(this, FTempPath, bookFile, offset, -1);
     return;
   }
-  while (ThreadRuning && SaveToTempThread)
-    WaitForMessages();
   ReapThread();
-  ThreadRuning = true;
-  SaveToTempThread = std::make_unique<TCopyThread>(*this, FTempPath, bookFile, offset, -1);
-  const TCopyThread *thread = SaveToTempThread.get();
-  QObject::connect(
-      SaveToTempThread.get(), &QThread::finished, FContext.get(),
-      [this, thread] { ThreadDone(thread); }, Qt::QueuedConnection);
+  const uint64_t generation = ++FGeneration;
+  SaveToTempThread =
+      std::make_unique<TCopyThread>(*this, FTempPath, bookFile, offset, -1, generation);
   SaveToTempThread->start(QThread::LowPriority);
 }
 
-void TTempFileList::ThreadDone(const TCopyThread *thread) {
-  // A later extraction may have replaced the thread that ended.
-  if (SaveToTempThread.get() != thread) return;
-  ThreadRuning = false;
+void TTempFileList::WorkerEnded(uint64_t generation) {
+  QMetaObject::invokeMethod(
+      FContext.get(), [this, generation] { ThreadDone(generation); }, Qt::QueuedConnection);
+}
+
+void TTempFileList::ThreadDone(uint64_t generation) {
+  // The notice of a worker that a wait has already joined and freed (and
+  // perhaps replaced by one at the same address) comes late: not this one's.
+  if (!SaveToTempThread || SaveToTempThread->Generation() != generation) return;
   ReapThread();
 }
 
 void TTempFileList::ReapThread() {
+  // Every step of the worker, its last one included, posts an event that
+  // wakes this loop. The events handled here may free the worker
+  // (ThreadDone) or even start another; whichever worker there is, it is
+  // joined only after its last step.
+  while (SaveToTempThread && !SaveToTempThread->Ended())
+    WaitForMessages();
   if (!SaveToTempThread) return;
-  SaveToTempThread->wait(); // it has ended or is returning from run()
+  SaveToTempThread->wait(); // returning from run(): it needs the main thread no more
   SaveToTempThread.reset();
 }
 
@@ -348,8 +356,7 @@ void TTempFileList::WaitThread() {
   if (!SaveToTempThread) return;
   const bool cursor = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
   if (cursor) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-  while (ThreadRuning && SaveToTempThread)
-    WaitForMessages();
+  ReapThread();
   if (cursor) QGuiApplication::restoreOverrideCursor();
 }
 

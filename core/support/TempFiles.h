@@ -16,6 +16,14 @@
 // (Synchronize), so the list is touched by the main thread alone. Whoever
 // must not race an extraction waits for it with WaitThread: opening a media
 // file, clearing the folder, loading another book and writing a book.
+//
+// A worker blocked in Synchronize waits for the main thread, so the main
+// thread joins (QThread::wait) a worker only after the worker's last step,
+// which runs in the main thread and marks it ended (TCopyThread::Ended);
+// until then the main thread processes events. That step also posts the
+// notice that frees the worker; the notice may be handled after the worker
+// has been freed by a wait and another made in its place, so workers are
+// told apart by a generation number that is never reused, not by address.
 #include <QString>
 #include <QThread>
 #include <atomic>
@@ -84,10 +92,18 @@ private:
 
 // Extracts a book's media table on a worker thread at lower priority. The
 // steps run in the main thread; the thread ends at the end of the table, on
-// a bad entry or when asked to stop (requestInterruption).
+// a bad entry or when asked to stop (requestInterruption), with one more
+// step in the main thread that marks it ended and tells its list.
 class TCopyThread : public QThread {
 public:
-  TCopyThread(TTempFileList &owner, QString tempPath, QString fileName, int64_t pos, int count);
+  TCopyThread(TTempFileList &owner, QString tempPath, QString fileName, int64_t pos, int count,
+              uint64_t generation = 0);
+
+  // Which extraction of its list this is; the list never reuses a number.
+  uint64_t Generation() const { return FGeneration; }
+  // True once the main thread has run the worker's last step: the thread
+  // needs nothing more of the main thread, so joining it cannot deadlock.
+  bool Ended() const { return FEnded.load(std::memory_order_acquire); }
 
   // Extracts in the calling thread with the steps run directly: what the
   // worker does, for a program without an event loop.
@@ -104,6 +120,8 @@ private:
   QString DataFName; // the book file
   int64_t Pos;       // where the table starts
   int Count;         // the largest number of entries, -1 for no limit
+  uint64_t FGeneration;
+  std::atomic<bool> FEnded{false};
 };
 
 class TTempFileList {
@@ -172,7 +190,7 @@ public:
   // The folder with its trailing '/', or "" when there is none.
   const QString &TempPath() const { return FTempPath; }
   // True from the start of an extraction until its worker has ended.
-  bool ThreadRunning() const { return ThreadRuning.load(); }
+  bool ThreadRunning() const { return SaveToTempThread && !SaveToTempThread->Ended(); }
   // Whether ClearTemp would refuse to empty the folder.
   bool IsProtectedFolder(const QString &folder) const;
 
@@ -180,18 +198,25 @@ private:
   friend class TCopyThread;
 
   void CopyToTemp(const QString &fileName, const QString &bareName);
-  // The end of the worker, in the main thread.
-  void ThreadDone(const TCopyThread *thread);
-  // Frees a worker that has ended (or is about to).
+  // Called by the worker's last step, in the main thread, once the worker
+  // is marked ended: posts ThreadDone (the worker cannot be joined before
+  // this step has returned to it).
+  void WorkerEnded(uint64_t generation);
+  // Frees the worker of that generation, in the main thread; the notice of
+  // one already freed is ignored.
+  void ThreadDone(uint64_t generation);
+  // Waits, processing events, until the worker has made its last step, then
+  // joins and frees it. Afterwards there is no worker.
   void ReapThread();
 
   std::vector<TTempFile> Files;
   std::unique_ptr<TCopyThread> SaveToTempThread;
-  std::atomic<bool> ThreadRuning{false};
+  uint64_t FGeneration = 0; // the last extraction started
   QString FTempPath;
   QString FDataFolder;
   QString FProgramFolder;
-  // Receives the workers' end in the main thread; goes with the list.
+  // Receives the workers' end notices; goes with the list, and with it the
+  // notices not yet handled.
   std::unique_ptr<QObject> FContext;
 };
 

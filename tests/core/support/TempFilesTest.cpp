@@ -8,7 +8,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 
 #include "core/stream/MetaStream.h"
 #include "core/support/Instances.h"
@@ -267,7 +274,51 @@ bool WaitUntil(const std::function<bool()> &done) {
   return true;
 }
 
+// Sends the posted events, round by round, until done() holds; false when
+// that takes too long. An event posted while a round runs waits for the next
+// round, so what the last round's events posted is still queued.
+bool SendPostedUntil(const std::function<bool()> &done) {
+  QDeadlineTimer deadline(10000);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::sendPostedEvents();
+    QThread::yieldCurrentThread();
+  }
+  return true;
+}
+
+// Ends the test program when its scope is not left within the limit: a main
+// thread stuck waiting for a worker cannot report a failure itself.
+class TWatchdog {
+public:
+  explicit TWatchdog(std::chrono::seconds limit = std::chrono::seconds(60))
+      : thread_([this, limit] {
+          std::unique_lock lock(mutex_);
+          if (!left_.wait_for(lock, limit, [this] { return done_; })) {
+            std::fprintf(stderr, "%s: still waiting after %llds, deadlocked\n",
+                         testing::UnitTest::GetInstance()->current_test_info()->name(),
+                         static_cast<long long>(limit.count()));
+            std::abort();
+          }
+        }) {}
+  ~TWatchdog() {
+    {
+      std::lock_guard lock(mutex_);
+      done_ = true;
+    }
+    left_.notify_one();
+    thread_.join();
+  }
+
+private:
+  std::mutex mutex_;
+  std::condition_variable left_;
+  bool done_ = false;
+  std::thread thread_;
+};
+
 TEST_F(TempFilesTest, ABookRoundTripsItsMediaThroughTheWorker) {
+  const TWatchdog watchdog;
   auto writer = MakeList();
   WriteAll(writer->TempPath() + QStringLiteral("a.wav"), QByteArray(200000, 'a'));
   WriteAll(writer->TempPath() + QStringLiteral("かね.wav"), "bell");
@@ -289,6 +340,7 @@ TEST_F(TempFilesTest, ABookRoundTripsItsMediaThroughTheWorker) {
 }
 
 TEST_F(TempFilesTest, WaitThreadHoldsBackUntilTheExtractionsEnd) {
+  const TWatchdog watchdog;
   QByteArray table;
   for (int i = 0; i < 40; ++i)
     table += Entry(QByteArray("s") + QByteArray::number(i) + ".wav", QByteArray(5000, 'x'));
@@ -308,6 +360,66 @@ TEST_F(TempFilesTest, WaitThreadHoldsBackUntilTheExtractionsEnd) {
   auto other = MakeList(QStringLiteral("Stopped"));
   other->LoadFromFile(book, 0);
   other.reset();
+}
+
+// The notice that frees an ended worker is a queued event, which can still
+// be waiting after a wait has joined and freed that worker and the next one
+// has been made, often at the same address. That late notice must leave the
+// running worker alone: joining a worker that waits for the main thread to
+// run a step never returns.
+TEST_F(TempFilesTest, TheLateEndOfAFreedWorkerLeavesTheNextOneRunning) {
+  const TWatchdog watchdog;
+  // An empty table: its worker makes only its last step.
+  const QString empty = root_.filePath(QStringLiteral("empty.lmm3"));
+  WriteAll(empty, QByteArray());
+  const QString book = Book(QByteArray(), Entry("a.wav", "A") + Entry("b.wav", "BB"));
+  const QByteArray saved = Entry("a.wav", "A") + Entry("b.wav", "BB");
+  struct Case {
+    const char *what;
+    std::function<void(std::unique_ptr<TTempFileList> &)> finish;
+    int count; // files listed afterwards
+  };
+  const Case cases[] = {
+      {"WaitThread", [](auto &list) { list->WaitThread(); }, 2},
+      {"SaveToStream",
+       [&](auto &list) {
+         TMemoryStream out;
+         list->SaveToStream(out);
+         EXPECT_EQ(out.Bytes().toHex(' '), saved.toHex(' '));
+       },
+       2},
+      {"ClearTemp", [](auto &list) { list->ClearTemp(); }, 0},
+      {"LoadFromFile",
+       [&](auto &list) {
+         list->LoadFromFile(book, 0); // the files are there: only skipped
+         list->WaitThread();
+       },
+       2},
+      {"destructor", [](auto &list) { list.reset(); }, -1},
+  };
+  for (const Case &k : cases) {
+    SCOPED_TRACE(k.what);
+    // Several rounds, so that some worker surely reuses its predecessor's
+    // address.
+    for (int round = 0; round < 8; ++round) {
+      auto list = MakeList(QStringLiteral("Late"));
+      list->ClearTemp();
+      list->LoadFromFile(empty, 0);
+      // Runs the worker's last step, not the notice it posts.
+      ASSERT_TRUE(SendPostedUntil([&] { return !list->ThreadRunning(); }));
+      // Joins the ended worker while its notice is still queued.
+      list->LoadFromFile(book, 0);
+      ASSERT_TRUE(list->ThreadRunning());
+      k.finish(list);
+      if (!list) continue;
+      EXPECT_FALSE(list->ThreadRunning());
+      ASSERT_EQ(list->Count(), k.count);
+      // The queued notices, handled now, change nothing.
+      QCoreApplication::processEvents();
+      EXPECT_EQ(list->Count(), k.count);
+      if (k.count > 0) EXPECT_EQ(ReadAll(list->TempPath() + QStringLiteral("b.wav")), "BB");
+    }
+  }
 }
 
 // Reads a table from memory into a fresh folder, directly.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/drawable/DummyDrawObj.h"
 #include "core/model/ObjPool.h"
 #include "core/stream/MetaStream.h"
 #include "platform/graphics/Canvas.h"
@@ -259,7 +260,9 @@ TEST_F(CustomTableTest, TableRoundTripsWithItsCellsAndConductor) {
 }
 
 // A stored table with fewer than 8 grabs would have no column: it is refused
-// with the stream's error instead of dividing by zero later.
+// with the stream's error instead of dividing by zero later. On a page it
+// becomes the placeholder holding its bytes, cells included, and the
+// objects behind it are read.
 TEST_F(CustomTableTest, TableWithTooFewGrabsIsRefused) {
   for (const int grabs : {7, 0, -3}) {
     SCOPED_TRACE(grabs);
@@ -270,6 +273,22 @@ TEST_F(CustomTableTest, TableWithTooFewGrabsIsRefused) {
     s.SetPosition(0);
     std::unique_ptr<TTestTable> read = NewObject<TTestTable>();
     EXPECT_THROW(read->LoadFromStream(s), EReadError);
+
+    TMetaStream page;
+    page.WriteBuffer(int32_t(2));
+    page.TStream::WriteBuffer(s.Memory(), s.Size());
+    Table(1, 2)->SaveToStream(page);
+    page.SetPosition(0);
+    std::unique_ptr<TTestPage> holder = Page();
+    holder->LoadChildren(page);
+    ASSERT_EQ(holder->Count(), 2);
+    auto *kept = dynamic_cast<TDummyDrawObj *>(holder->Pool()->Items(0));
+    ASSERT_NE(kept, nullptr);
+    EXPECT_TRUE(kept->Unreadable());
+    TMetaStream again;
+    kept->SaveToStream(again);
+    EXPECT_EQ(again.Bytes(), s.Bytes());
+    EXPECT_NE(dynamic_cast<TTestTable *>(holder->Pool()->Items(1)), nullptr);
   }
   std::unique_ptr<TTestTable> one = Table(1, 2);
   TMetaStream s;

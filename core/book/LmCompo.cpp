@@ -454,7 +454,7 @@ void TLmCompo::ReadImageList(TStream &aStream) {
     return;
   }
   const int64_t lengthAt = aStream.Position();
-  if (aStream.Remaining() < 12) return;
+  if (!Readable(aStream, 12)) return;
   const int64_t length = ReadInt64(aStream);
   // The stored length bounds the section; one that does not fit the file
   // gives way to the media table's position or the end of the file.
@@ -600,8 +600,7 @@ void TLmBook::LoadFromStream(TStream &aStream) {
   const int32_t n = ReadInt32(aStream);
   // The page offsets are not needed for reading; a count the stream
   // cannot hold is corrupt.
-  if (n < 0 || int64_t(n) * 4 > aStream.Remaining())
-    throw EReadError(QStringLiteral("Stream read error"));
+  CheckReadable(aStream, n, 4);
   aStream.Skip(int64_t(n) * 4);
   PagesStored = n;
   TLmCompo::LoadFromStream(aStream);
@@ -615,7 +614,7 @@ void TLmBook::LoadChildren(TStream &aStream) {
   // The count in front of the pages must agree with the one of the page
   // offsets.
   int32_t n = 0;
-  if (aStream.Remaining() >= 4) {
+  if (Readable(aStream, 4)) {
     n = ReadInt32(aStream);
     damaged = n != PagesStored;
   } else {

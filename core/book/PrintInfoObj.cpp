@@ -21,7 +21,7 @@ void TPrintSpecRecord::Write(TMetaStream &aStream) const {
 }
 
 bool TPrintSpecRecord::Read(TMetaStream &aStream) {
-  if (aStream.Remaining() < kSize) return false;
+  if (!Readable(aStream, kSize)) return false;
   TPrintSpecRecord r;
   aStream.ReadBuffer(r.用紙);
   aStream.ReadBuffer(r.横頁数);
@@ -37,7 +37,7 @@ bool TPrintSpecRecord::Read(TMetaStream &aStream) {
 }
 
 bool TPrintSpecRecord::ReadOld(TMetaStream &aStream) {
-  if (aStream.Remaining() < kOldSize) return false;
+  if (!Readable(aStream, kOldSize)) return false;
   TPrintSpecRecord r;
   aStream.ReadBuffer(r.用紙);
   aStream.ReadBuffer(r.横頁数);

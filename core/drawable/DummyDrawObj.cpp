@@ -56,11 +56,11 @@ void TDummyDrawObj::LoadFromMStream(TMetaStream &aStream) {
   const int64_t start = aStream.Position();
   FRecord.clear();
   FTailOffset = 0;
-  if (aStream.Remaining() >= 4) {
+  if (Readable(aStream, 4)) {
     int32_t size = 0;
     aStream.ReadBuffer(size);
     aStream.SetPosition(start);
-    if (size > 0 && size <= aStream.Size() - start - 4)
+    if (size > 0 && Readable(aStream, int64_t(size) + 4))
       FRecord = QByteArray(aStream.Memory() + start, qsizetype(size) + 4);
   }
   // ReadPayload notes where the unknown payload begins.

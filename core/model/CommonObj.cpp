@@ -100,7 +100,7 @@ void TCommonObj::LoadFromStream(TStream &aStream) {
   size = qFromLittleEndian(size);
   if (size == 0) return;
   // A negative size or one beyond the stream reads nothing.
-  if (size < 0 || size > aStream.Remaining()) return;
+  if (!Readable(aStream, size)) return;
   TMetaStream record;
   record.WriteBuffer(size);
   record.CopyFrom(aStream, size);

@@ -224,7 +224,7 @@ void TCustomCompo::ReName(int64_t aId) {
 
 bool TCustomCompo::PeekObjRecord(TStream &aStream, TMetaStream &aRecord) {
   const int64_t start = aStream.Position();
-  if (aStream.Remaining() < 4) {
+  if (!Readable(aStream, 4)) {
     // A few bytes too short for a size are what is left of a cut entry.
     if (aStream.Remaining() > 0) ++TCoreContext::Get().ReadFaults;
     aStream.Seek(0, TSeekOrigin::soEnd); // nothing more to read
@@ -233,7 +233,7 @@ bool TCustomCompo::PeekObjRecord(TStream &aStream, TMetaStream &aRecord) {
   int32_t size = 0;
   aStream.ReadBuffer(&size, 4);
   size = qFromLittleEndian(size);
-  if (size <= 0 || size > aStream.Remaining()) {
+  if (size <= 0 || !Readable(aStream, size)) {
     // A size of 0 is an empty entry; any other wrong size leaves no way to
     // find what follows.
     if (size != 0) ++TCoreContext::Get().ReadFaults;
@@ -312,7 +312,7 @@ void TCustomCompo::LoadChildren(TStream &aStream) {
   // Only the objects made here enter the emptied pool, each in order: the
   // pool stays ordered, so their places are found by binary search.
   const TOrderedLoad ordered(FPool.get());
-  if (aStream.Remaining() < 4) return; // no count: no children
+  if (!Readable(aStream, 4)) return; // no count: no children
   int32_t n = 0;
   aStream.ReadBuffer(&n, 4);
   n = qFromLittleEndian(n);

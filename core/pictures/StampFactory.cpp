@@ -282,7 +282,7 @@ TStamp_Stream::TStamp_Stream(TStream &pStream) {
   if (const qsizetype nul = name.indexOf(QChar(0)); nul >= 0) name.truncate(nul);
   fFileName = BareFileName(name);
   const int32_t size = ReadInt32(pStream);
-  if (size <= 0 || size > pStream.Remaining()) throw CantCreateImage(name);
+  if (size <= 0 || !Readable(pStream, size)) throw CantCreateImage(name);
   CopyFrom(pStream, size);
 
   TPicture pict;

@@ -145,13 +145,21 @@ void SetTraceStream(TStream *stream) {
 namespace {
 
 // The bounds check itself: count items of width bytes within remaining.
-inline void Require(int64_t remaining, int64_t count, int64_t width) {
+inline bool Fits(int64_t remaining, int64_t count, int64_t width) {
   int64_t bytes;
-  if (count < 0 || width < 0 || __builtin_mul_overflow(count, width, &bytes) || bytes > remaining)
-    Corrupt();
+  return count >= 0 && width >= 0 && !__builtin_mul_overflow(count, width, &bytes) &&
+         bytes <= remaining;
+}
+
+inline void Require(int64_t remaining, int64_t count, int64_t width) {
+  if (!Fits(remaining, count, width)) Corrupt();
 }
 
 } // namespace
+
+bool Readable(const TStream &stream, int64_t count, int64_t width) {
+  return Fits(stream.Remaining(), count, width);
+}
 
 void CheckReadable(const TStream &stream, int64_t count, int64_t width) {
   Require(stream.Remaining(), count, width);

@@ -92,8 +92,12 @@ private:
 // The stream must outlive every TDoLog that writes to it.
 void SetTraceStream(TStream *stream);
 
-// Raises EReadError unless count items of width bytes remain in the stream
-// (a negative count also raises). The one bounds check of every reader.
+// Whether count items of width bytes remain in the stream (never for a
+// negative count or width). The one bounds check of every reader: readers
+// that refuse bad data raise through CheckReadable, readers that pass over
+// it ask Readable.
+bool Readable(const TStream &stream, int64_t count, int64_t width = 1);
+// Raises EReadError unless Readable.
 void CheckReadable(const TStream &stream, int64_t count, int64_t width = 1);
 
 class TMetaStream : public TMemoryStream {

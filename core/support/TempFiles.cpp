@@ -128,7 +128,7 @@ void TMediaTableReader::CopyEntry() {
     const int32_t size = ReadInt32(source_);
     if (size == 0) return;
     // A size that cannot be right leaves no way to find the next entry.
-    if (size < 0 || size > source_.Remaining()) {
+    if (!Readable(source_, size)) {
       ended_ = true;
       return;
     }

@@ -219,6 +219,18 @@ void BM_SaveBook(benchmark::State &state) {
 }
 BENCHMARK(BM_SaveBook)->Unit(benchmark::kMillisecond);
 
+// The book file's thumbnail of the work page (100 objects, one of them a
+// still picture) as a save makes it: drawn into the picture and stored.
+void BM_SaveThumbnail(benchmark::State &state) {
+  TBench &b = Bench();
+  for (auto _ : state) {
+    TMemoryStream out;
+    b.book->SaveThumbnail(out);
+    benchmark::DoNotOptimize(out.Size());
+  }
+}
+BENCHMARK(BM_SaveThumbnail)->Unit(benchmark::kMicrosecond);
+
 // Reading the file and re-linking the book (TOpenBook), with the picture
 // stores emptied before each open so that every picture is read again.
 void BM_OpenBook(benchmark::State &state) {

@@ -170,21 +170,31 @@ void TMakeThumbnail::Render() {
 
   const TColor back = thumb->Param.FaceColor == clNone ? kKeyColor : thumb->Param.FaceColor;
   TBitmap picture;
-  FillBitmap(picture, targetW + 1, targetH + 1, back);
   picture.SetTransparent(true);
   const int px = int(std::min<int64_t>(-int64_t(bounds.Left), INT32_MAX));
   const int py = int(std::min<int64_t>(-int64_t(bounds.Top), INT32_MAX));
   if (s >= 1) {
+    FillBitmap(picture, targetW + 1, targetH + 1, back);
     obj->ZoomDraw(picture.Canvas(), s, px, py);
   } else {
-    // Drawn larger and averaged down, so that thin lines stay visible.
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(targetW + 1, targetH + 1);
+    // Drawn larger and averaged down, so that thin lines stay visible. The
+    // larger drawing is an RGB32 surface, the form the averaging reads.
     const double k = std::clamp(
         std::min(0.23 / s, double(kMaxRenderSide) / (std::max(targetW, targetH) + 1)), 1.0, 5.0);
-    TBitmap large;
-    FillBitmap(large, RoundReal(k * picture.Width()), RoundReal(k * picture.Height()), back);
-    large.Canvas().SetClipRect({0, 0, large.Width(), large.Height()});
-    obj->ZoomDraw(large.Canvas(), s * k, RoundReal(k * px), RoundReal(k * py));
-    large.Canvas().ClearClip();
+    QImage large(RoundReal(k * picture.Width()), RoundReal(k * picture.Height()),
+                 QImage::Format_RGB32);
+    if (large.isNull()) return;
+    {
+      TCanvas canvas(&large);
+      canvas.Brush().SetStyle(bsSolid);
+      canvas.Brush().SetColor(back);
+      canvas.FillRect({0, 0, large.width(), large.height()});
+      canvas.SetClipRect({0, 0, large.width(), large.height()});
+      obj->ZoomDraw(canvas, s * k, RoundReal(k * px), RoundReal(k * py));
+      canvas.ClearClip();
+    }
     ResampleBitmap(picture, large, kKeyColor);
   }
   picture.SetPixel(0, picture.Height() - 1, kKeyColor);

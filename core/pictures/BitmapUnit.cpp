@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -57,31 +59,305 @@ struct TCover {
 // by [d * s, (d + 1) * s - 0.000001] and their covered parts: those of d
 // are Items[First[d]] up to Items[First[d + 1]].
 struct TCovers {
-  std::vector<size_t> First;
-  std::vector<TCover> Items;
+  std::unique_ptr<size_t[]> First;
+  std::unique_ptr<TCover[]> Items;
 
-  const TCover *begin(int d) const { return Items.data() + First[size_t(d)]; }
-  const TCover *end(int d) const { return Items.data() + First[size_t(d) + 1]; }
+  const TCover *begin(int d) const { return Items.get() + First[size_t(d)]; }
+  const TCover *end(int d) const { return Items.get() + First[size_t(d) + 1]; }
 };
 
 TCovers Covers(int aSource, int aDest) {
   const double s = double(aSource) / aDest;
   TCovers covers;
-  covers.First.reserve(size_t(aDest) + 1);
-  covers.Items.reserve(size_t(aDest) + size_t(aSource) + 1);
+  covers.First = std::make_unique_for_overwrite<size_t[]>(size_t(aDest) + 1);
+  // Neighbouring destination pixels share at most their edge pixel, so
+  // there are at most aSource + aDest - 1 items.
+  covers.Items = std::make_unique_for_overwrite<TCover[]>(size_t(aSource) + size_t(aDest));
+  size_t *first = covers.First.get();
+  TCover *item = covers.Items.get();
   for (int d = 0; d < aDest; ++d) {
-    covers.First.push_back(covers.Items.size());
+    first[d] = size_t(item - covers.Items.get());
     const double from = d * s;
     const double to = std::max(from, (d + 1) * s - 0.000001);
-    const int first = std::min(int(from), aSource - 1);
-    const int last = std::clamp(int(to), first, aSource - 1);
-    for (int k = first; k <= last; ++k)
-      covers.Items.push_back(
-          {k, std::max(0.0, std::min(double(k + 1), to) - std::max(double(k), from))});
+    const int firstIndex = std::min(int(from), aSource - 1);
+    const int lastIndex = std::clamp(int(to), firstIndex, aSource - 1);
+    for (int k = firstIndex; k <= lastIndex; ++k, ++item)
+      *item = {k, std::max(0.0, std::min(double(k + 1), to) - std::max(double(k), from))};
   }
-  covers.First.push_back(covers.Items.size());
+  first[aDest] = size_t(item - covers.Items.get());
   return covers;
 }
+
+// The area averaging of ResampleBitmap, row by row. A destination pixel
+// sums its covered source pixels (weighted by the covered parts, a key
+// pixel as mid grey) first along x, row by row, then along y; it is the key
+// colour when every covered pixel is.
+//
+// Pictures drawn for reduction (thumbnails of pages) are mostly runs of one
+// colour and runs of equal rows, so two shortcuts skip work without
+// changing a bit of the result:
+// - neighbouring source rows equal byte for byte share one "content",
+//   looked at and summed along x once; a destination row over one content
+//   copies the columns that need no sums from a template;
+// - a destination pixel whose covered source pixels are all of one colour
+//   takes that colour. Its average is that colour times the covered share
+//   of its area, short of 1 only by the 0.000001 edges (a relative 2e-4 at
+//   the smallest scale the shortcut is taken, under 0.06 of a level), so
+//   rounding gives the colour itself.
+// Every other pixel is summed along x per covered row, then along y.
+class TResampler {
+public:
+  TResampler(const QImage &aSource, int aWidth, int aHeight, QRgb aKey)
+      : FSource(aSource), W(aSource.width()), H(aSource.height()), W2(aWidth), H2(aHeight),
+        FArea(double(W) * H / (double(W2) * H2)), FKey(aKey), FXCovers(Covers(W, W2)),
+        FYCovers(Covers(H, H2)),
+        FOneColour(double(W) / W2 >= kMinOneColourScale && double(H) / H2 >= kMinOneColourScale),
+        FXFirst(FXCovers.First.get()), FXItems(FXCovers.Items.get()) {
+    // Every content a destination row covers is kept at once, and one more.
+    size_t rows = 1;
+    for (int y = 0; y < H2; ++y)
+      rows = std::max(rows, size_t(FYCovers.end(y) - FYCovers.begin(y)));
+    const size_t kept = rows + 1;
+    const size_t w2 = size_t(W2);
+    // Few allocations: each kind of array is cut from one buffer.
+    FInts = std::make_unique_for_overwrite<int[]>(size_t(H) + w2 * 3 + kept * w2);
+    FDoubles = std::make_unique_for_overwrite<double[]>((kept + 1) * w2 * 3);
+    FChars = std::make_unique_for_overwrite<char[]>(kept * w2 * 3 + w2 * 4);
+    FKept.resize(kept);
+    FRows.resize(rows);
+    FContent = FInts.get();
+    FFrom = FContent + H;
+    FLast = FFrom + W2;
+    FMixed = FLast + W2;
+    auto *colours = reinterpret_cast<QRgb *>(FMixed + W2); // kept * W2 colours
+    FMixedSums = FDoubles.get() + kept * w2 * 3;
+    char *flags = FChars.get();
+    FMixedSeen = flags + kept * w2 * 3;
+    FTemplate = reinterpret_cast<uchar *>(FMixedSeen + W2);
+    for (size_t i = 0; i < kept; ++i) {
+      TAlong &along = FKept[i];
+      along.Colour = colours + i * w2;
+      along.One = flags + i * w2 * 3;
+      along.Seen = along.One + W2;
+      along.Done = along.Seen + W2;
+      along.Sums = FDoubles.get() + i * w2 * 3;
+    }
+    for (int x = 0; x < W2; ++x) {
+      FFrom[x] = FXItems[FXFirst[x]].Index;
+      FLast[x] = FXItems[FXFirst[x + 1] - 1].Index;
+    }
+    const size_t lineBytes = size_t(W) * 4;
+    for (int y = 0; y < H; ++y)
+      FContent[y] = y > 0 && std::memcmp(FSource.constScanLine(y), FSource.constScanLine(y - 1),
+                                         lineBytes) == 0
+                        ? FContent[y - 1]
+                        : y;
+  }
+
+  // Destination row y into aLine (R, G, B per pixel).
+  void Row(int y, uchar *aLine) {
+    const TCover *first = FYCovers.begin(y);
+    const TCover *end = FYCovers.end(y);
+    if (FContent[first->Index] == FContent[(end - 1)->Index])
+      OneContentRow(first, end, aLine);
+    else
+      MixedRow(first, end, aLine);
+  }
+
+private:
+  // Below this many source pixels a destination pixel (upscaling by more
+  // than 100), the one-colour shortcut is not taken.
+  static constexpr double kMinOneColourScale = 0.01;
+
+  // One content along x: its pixels (RGB32), and per destination column
+  // whether the covered pixels are all of one colour (and which), and their
+  // sums along x once asked for.
+  struct TAlong {
+    int Content = -1;
+    const QRgb *Pixels = nullptr;
+    QRgb *Colour = nullptr;
+    char *One = nullptr;
+    char *Seen = nullptr;
+    char *Done = nullptr;
+    double *Sums = nullptr;
+  };
+
+  // The kept content of source row y, made when missing in place of the
+  // oldest kept one (contents only grow down the picture, so that one is
+  // no longer covered).
+  TAlong &Along(int y) {
+    const int content = FContent[y];
+    TAlong *oldest = FKept.data();
+    for (TAlong &along : FKept) {
+      if (along.Content == content) return along;
+      if (along.Content < oldest->Content) oldest = &along;
+    }
+    TAlong &along = *oldest;
+    along.Content = content;
+    along.Pixels = reinterpret_cast<const QRgb *>(FSource.constScanLine(y));
+    const QRgb *pixels = along.Pixels;
+    QRgb *colours = along.Colour;
+    char *ones = along.One;
+    for (int x = 0; x < W2; ++x) {
+      const int from = FFrom[x];
+      const int last = FLast[x];
+      const QRgb colour = pixels[from];
+      bool one = FOneColour;
+      for (int i = from + 1; i <= last && one; ++i)
+        one = pixels[i] == colour;
+      colours[x] = colour & 0xFFFFFF;
+      ones[x] = one;
+    }
+    std::memset(along.Done, 0, unsigned(W2)); // W2 > 0
+    return along;
+  }
+
+  // The sums along x of the pixels destination column x covers in a kept
+  // content.
+  const double *SumsAt(TAlong &aAlong, int x) const {
+    double *sums = aAlong.Sums + size_t(x) * 3;
+    if (aAlong.Done[x]) return sums;
+    double r = 0;
+    double g = 0;
+    double b = 0;
+    char seen = 0;
+    for (const TCover *c = FXItems + FXFirst[x], *e = FXItems + FXFirst[x + 1]; c != e; ++c) {
+      const QRgb p = aAlong.Pixels[c->Index] & 0xFFFFFF;
+      if (p == FKey) {
+        // A key pixel counts as mid grey.
+        r += 128 * c->Weight;
+        g += 128 * c->Weight;
+        b += 128 * c->Weight;
+      } else {
+        seen = 1;
+        r += qRed(p) * c->Weight;
+        g += qGreen(p) * c->Weight;
+        b += qBlue(p) * c->Weight;
+      }
+    }
+    sums[0] = r;
+    sums[1] = g;
+    sums[2] = b;
+    aAlong.Seen[x] = seen;
+    aAlong.Done[x] = 1;
+    return sums;
+  }
+
+  // A destination pixel from its sums.
+  void Put(uchar *aPixel, const double *aSums, char aSeen) const {
+    if (!aSeen) {
+      PutColour(aPixel, FKey);
+      return;
+    }
+    // Halves to even (Round); nearbyint on a double is that rounding in
+    // the default mode, and far quicker than the long double form.
+    for (int k = 0; k < 3; ++k) {
+      const double level = std::nearbyint(aSums[k] / FArea);
+      aPixel[k] = uchar(level < 0.0 ? 0.0 : 255.0 < level ? 255.0 : level);
+    }
+  }
+
+  static void PutColour(uchar *aPixel, QRgb aColour) {
+    aPixel[0] = uchar(qRed(aColour));
+    aPixel[1] = uchar(qGreen(aColour));
+    aPixel[2] = uchar(qBlue(aColour));
+  }
+
+  // A destination row whose source rows are all of one content: the
+  // one-colour columns come from a template made once for the content,
+  // the others are summed.
+  void OneContentRow(const TCover *aFirst, const TCover *aEnd, uchar *aLine) {
+    const int content = FContent[aFirst->Index];
+    if (FTemplateContent != content) {
+      TAlong &along = Along(aFirst->Index);
+      FMixedCount = 0;
+      uchar *pixel = FTemplate;
+      for (int x = 0; x < W2; ++x, pixel += 3) {
+        if (along.One[x]) {
+          PutColour(pixel, along.Colour[x]);
+          continue;
+        }
+        const double *sums = SumsAt(along, x);
+        FMixed[FMixedCount] = x;
+        std::memcpy(FMixedSums + FMixedCount * 3, sums, 3 * sizeof(double));
+        FMixedSeen[FMixedCount] = along.Seen[x];
+        ++FMixedCount;
+      }
+      FTemplateContent = content;
+    }
+    std::memcpy(aLine, FTemplate, size_t(W2) * 3);
+    const double *along = FMixedSums;
+    for (size_t m = 0; m < FMixedCount; ++m, along += 3) {
+      double sums[3] = {0, 0, 0};
+      for (const TCover *row = aFirst; row != aEnd; ++row) {
+        sums[0] += along[0] * row->Weight;
+        sums[1] += along[1] * row->Weight;
+        sums[2] += along[2] * row->Weight;
+      }
+      Put(aLine + size_t(FMixed[m]) * 3, sums, FMixedSeen[m]);
+    }
+  }
+
+  // A destination row over source rows of more than one content: a pixel
+  // over one colour in every covered row takes it, the others are summed.
+  void MixedRow(const TCover *aFirst, const TCover *aEnd, uchar *aLine) {
+    TAlong **rows = FRows.data();
+    const size_t n = size_t(aEnd - aFirst);
+    for (size_t i = 0; i < n; ++i)
+      rows[i] = &Along(aFirst[i].Index);
+    for (int x = 0; x < W2; ++x, aLine += 3) {
+      const QRgb colour = rows[0]->Colour[x];
+      bool one = true;
+      for (size_t i = 0; i < n && one; ++i)
+        one = rows[i]->One[x] && rows[i]->Colour[x] == colour;
+      if (one) {
+        PutColour(aLine, colour);
+        continue;
+      }
+      double sums[3] = {0, 0, 0};
+      char seen = 0;
+      for (size_t i = 0; i < n; ++i) {
+        const double *along = SumsAt(*rows[i], x);
+        const double w = aFirst[i].Weight;
+        seen |= rows[i]->Seen[x];
+        sums[0] += along[0] * w;
+        sums[1] += along[1] * w;
+        sums[2] += along[2] * w;
+      }
+      Put(aLine, sums, seen);
+    }
+  }
+
+  const QImage &FSource;
+  const int W, H, W2, H2;
+  const double FArea;
+  const QRgb FKey;
+  const TCovers FXCovers;
+  const TCovers FYCovers;
+  const bool FOneColour;
+  const size_t *FXFirst;
+  const TCover *FXItems;
+  // The arrays below are cut from these.
+  std::unique_ptr<int[]> FInts;
+  std::unique_ptr<double[]> FDoubles;
+  std::unique_ptr<char[]> FChars;
+  // Per source row: the first row of its run of equal rows.
+  int *FContent = nullptr;
+  // Per destination column: its first and last covered source pixel.
+  int *FFrom = nullptr;
+  int *FLast = nullptr;
+  // The kept contents, and the covered ones of a mixed destination row.
+  std::vector<TAlong> FKept;
+  std::vector<TAlong *> FRows;
+  // The destination row of one content: the one-colour columns filled,
+  // and the other columns with their sums along x.
+  int FTemplateContent = -1;
+  uchar *FTemplate = nullptr;
+  size_t FMixedCount = 0;
+  int *FMixed = nullptr;
+  double *FMixedSums = nullptr;
+  char *FMixedSeen = nullptr;
+};
 
 // Whether the destination pixels under aRect are all opaque, so that the
 // AND and OR raster operations give the transparent result: on a
@@ -302,67 +578,18 @@ void RotateBitmap(TBitmap &aBitmap, double aAngle) {
 }
 
 void ResampleBitmap(TBitmap &aDest, const TBitmap &aSrc, TColor aKey) {
-  if (aSrc.Empty() || aDest.Empty()) return;
+  if (aSrc.Empty()) return;
   // Read before aDest changes (they may be the same bitmap).
-  const QImage source = aSrc.Image().convertToFormat(QImage::Format_RGB32);
-  const int W = source.width();
-  const int H = source.height();
-  const int W2 = aDest.Width();
-  const int H2 = aDest.Height();
-  const double area = double(W) * H / (double(W2) * H2);
-  const QRgb key = RgbOf(aKey);
-  const auto xCovers = Covers(W, W2);
-  const auto yCovers = Covers(H, H2);
+  ResampleBitmap(aDest, aSrc.Image(), aKey);
+}
 
+void ResampleBitmap(TBitmap &aDest, const QImage &aSrc, TColor aKey) {
+  if (aSrc.isNull() || aDest.Empty()) return;
+  const QImage source = aSrc.convertToFormat(QImage::Format_RGB32);
+  TResampler resampler(source, aDest.Width(), aDest.Height(), RgbOf(aKey));
   aDest.SetPixelFormat(pf24bit);
-  // Per destination pixel of a row: the weighted channel sums, and whether
-  // any covered source pixel is not of the key colour.
-  std::vector<double> sums(size_t(W2) * 3);
-  std::vector<char> seen(static_cast<size_t>(W2));
-  for (int y = 0; y < H2; ++y) {
-    std::fill(sums.begin(), sums.end(), 0.0);
-    std::fill(seen.begin(), seen.end(), char(0));
-    for (const TCover *row = yCovers.begin(y); row != yCovers.end(y); ++row) {
-      const auto *src = reinterpret_cast<const QRgb *>(source.constScanLine(row->Index));
-      for (int x = 0; x < W2; ++x) {
-        double r = 0;
-        double g = 0;
-        double b = 0;
-        for (const TCover *col = xCovers.begin(x); col != xCovers.end(x); ++col) {
-          const QRgb p = src[col->Index] & 0xFFFFFF;
-          if (p == key) {
-            // A key pixel counts as mid grey.
-            r += 128 * col->Weight;
-            g += 128 * col->Weight;
-            b += 128 * col->Weight;
-          } else {
-            seen[size_t(x)] = 1;
-            r += qRed(p) * col->Weight;
-            g += qGreen(p) * col->Weight;
-            b += qBlue(p) * col->Weight;
-          }
-        }
-        sums[size_t(x) * 3] += r * row->Weight;
-        sums[size_t(x) * 3 + 1] += g * row->Weight;
-        sums[size_t(x) * 3 + 2] += b * row->Weight;
-      }
-    }
-    uchar *dst = aDest.ScanLine(y); // Format_RGB888: R, G, B
-    for (int x = 0; x < W2; ++x) {
-      uchar *p = dst + size_t(x) * 3;
-      if (!seen[size_t(x)]) {
-        p[0] = uchar(qRed(key));
-        p[1] = uchar(qGreen(key));
-        p[2] = uchar(qBlue(key));
-        continue;
-      }
-      // Halves to even (Round); nearbyint on a double is that rounding in
-      // the default mode, and far quicker than the long double form.
-      for (int k = 0; k < 3; ++k)
-        p[k] =
-            uchar(std::clamp(std::nearbyint(sums[size_t(x) * 3 + size_t(k)] / area), 0.0, 255.0));
-    }
-  }
+  for (int y = 0; y < aDest.Height(); ++y)
+    resampler.Row(y, aDest.ScanLine(y));
 }
 
 void MirrorBitmap(TBitmap &aBitmap) {

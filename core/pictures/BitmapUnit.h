@@ -59,6 +59,9 @@ void RotateBitmap(TBitmap &aBitmap, double aAngle);
 // colour becomes the key colour. With an empty aSrc or aDest nothing
 // changes.
 void ResampleBitmap(TBitmap &aDest, const TBitmap &aSrc, TColor aKey);
+// The same from an image (read as RGB32; a drawing surface of that format
+// is read as it is).
+void ResampleBitmap(TBitmap &aDest, const QImage &aSrc, TColor aKey);
 // Swaps pixel x with pixel width - 1 - x in every row.
 void MirrorBitmap(TBitmap &aBitmap);
 // aDest becomes aSrc upside down (row r copied to row height - 1 - r),

@@ -56,15 +56,19 @@ bool PlausibleBmp(const QByteArray &bytes) {
   return true;
 }
 
-// A 24-bit bottom-up BMP file, the form every reader takes.
-QByteArray EncodeBmp(const QImage &image) {
-  const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-  const int w = rgb.width();
-  const int h = rgb.height();
+// Writes a 24-bit bottom-up BMP file, the form every reader takes: the
+// pixels as RGB32 (24-bit images as they are), in the file's B, G, R order.
+void WriteBmp(const QImage &image, TStream &stream) {
+  const QImage bgr =
+      (image.format() == QImage::Format_RGB888 ? image
+                                               : image.convertToFormat(QImage::Format_RGB32))
+          .convertToFormat(QImage::Format_BGR888);
+  const int w = bgr.width();
+  const int h = bgr.height();
   const uint32_t stride = uint32_t((w * 3 + 3) & ~3);
   const uint32_t dataSize = stride * uint32_t(h);
   QByteArray b;
-  b.reserve(int(54 + dataSize));
+  b.reserve(54);
   b.append("BM", 2);
   le::Append<uint32_t>(b, 54 + dataSize);
   le::Append<uint32_t>(b, 0);
@@ -80,17 +84,13 @@ QByteArray EncodeBmp(const QImage &image) {
   le::Append<uint32_t>(b, 0);
   le::Append<uint32_t>(b, 0);
   le::Append<uint32_t>(b, 0);
-  QByteArray row(int(stride), '\0');
+  stream.WriteBuffer(b.constData(), b.size());
+  const size_t bytes = size_t(w) * 3;
+  const char padding[3] = {0, 0, 0};
   for (int y = h - 1; y >= 0; --y) {
-    const QRgb *src = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-    for (int x = 0; x < w; ++x) {
-      row[3 * x] = char(qBlue(src[x]));
-      row[3 * x + 1] = char(qGreen(src[x]));
-      row[3 * x + 2] = char(qRed(src[x]));
-    }
-    b.append(row);
+    stream.WriteBuffer(bgr.constScanLine(y), int64_t(bytes));
+    if (stride > bytes) stream.WriteBuffer(padding, int64_t(stride - bytes));
   }
-  return b;
 }
 
 QImage::Format StorageFormat(TPixelFormat format) {
@@ -133,9 +133,16 @@ QImage Stored(const QImage &image, TPixelFormat format) {
 
 // The RGB a colour is held as in a bitmap of the format.
 QRgb StoredRgb(TColor color, TPixelFormat format) {
-  QImage one(1, 1, StorageFormat(format));
-  one.fill(ToQColor(color));
-  const QRgb c = one.pixel(0, 0);
+  const QColor q = ToQColor(color);
+  QRgb c;
+  if (StorageFormat(format) == QImage::Format_RGB888 && q.alpha() == 255) {
+    // Held exactly; filling an image of the format would start a painter.
+    c = q.rgb();
+  } else {
+    QImage one(1, 1, StorageFormat(format));
+    one.fill(q);
+    c = one.pixel(0, 0);
+  }
   return (format == pf1bit ? MonoOf(c) : c) & 0xFFFFFF;
 }
 
@@ -199,7 +206,9 @@ void TBitmap::SetSize(int width, int height) {
   }
   QImage resized(width, height, StorageFormat(format_));
   if (resized.isNull()) Fail(QStringLiteral("bmp"));
-  resized.fill(Qt::white);
+  // White: all bits set in every storage format. (Filling with a colour
+  // paints 24-bit images through a QPainter.)
+  resized.fill(0xFFFFFFFFu);
   if (!image_.isNull()) {
     QPainter p(&resized);
     p.setCompositionMode(QPainter::CompositionMode_Source);
@@ -316,8 +325,7 @@ void TBitmap::SaveToStream(TStream &stream) const {
     return;
   }
   if (image_.isNull()) return;
-  const QByteArray bytes = EncodeBmp(image_);
-  stream.WriteBuffer(bytes.constData(), bytes.size());
+  WriteBmp(image_, stream);
 }
 
 const QImage &TBitmap::Keyed() const {
@@ -325,8 +333,15 @@ const QImage &TBitmap::Keyed() const {
   if (!keyed_.isNull() && keyedFrom_ == image_.cacheKey() && keyedColor_ == key) return keyed_;
   QImage keyed =
       image_.format() == kDrawFormat ? image_.copy() : image_.convertToFormat(kDrawFormat);
+  const bool opaque = !image_.hasAlphaChannel();
   for (int y = 0; y < keyed.height(); ++y) {
     auto *row = reinterpret_cast<QRgb *>(keyed.scanLine(y));
+    if (opaque) {
+      // Every pixel has alpha 255: no unpremultiplying.
+      for (int x = 0; x < keyed.width(); ++x)
+        if ((row[x] & 0xFFFFFF) == key) row[x] = 0;
+      continue;
+    }
     for (int x = 0; x < keyed.width(); ++x) {
       const QRgb c = qAlpha(row[x]) == 255 ? row[x] : qUnpremultiply(row[x]);
       if ((c & 0xFFFFFF) == key) row[x] = 0;

@@ -160,6 +160,31 @@ TEST(PictureTest, BitmapKeepsItsFileBytesUntilDrawnOn) {
   EXPECT_EQ(reread.Pixel(9, 5), bmp.Pixel(9, 5));
 }
 
+TEST(PictureTest, BitmapWritesA24BitBottomUpFileFromEveryPixelFormat) {
+  // 3 x 2 pixels: rows of 9 bytes padded to 12, the bottom row first, each
+  // pixel as B, G, R.
+  const QByteArray pixels = QByteArray::fromHex("4080c0 ffffff 000000 000000"
+                                                "0000ff 00ff00 ff0000 000000");
+  // "BM", 78 bytes, pixels at 54; a 40-byte header: 3 x 2, one plane, 24
+  // bits, uncompressed, 24 bytes of pixels, the rest zero.
+  QByteArray want = QByteArray::fromHex("424d4e000000000000003600000028000000"
+                                        "030000000200000001001800000000001800"
+                                        "000000000000000000000000000000000000");
+  want += pixels;
+  for (TPixelFormat format : {pf24bit, pf32bit}) {
+    SCOPED_TRACE(format == pf24bit ? "24-bit" : "32-bit");
+    TBitmap bmp;
+    bmp.SetPixelFormat(format);
+    bmp.SetSize(3, 2);
+    bmp.SetPixel(0, 0, clRed);
+    bmp.SetPixel(1, 0, clLime);
+    bmp.SetPixel(2, 0, clBlue);
+    bmp.SetPixel(0, 1, RGB(0xC0, 0x80, 0x40));
+    bmp.SetPixel(2, 1, clBlack);
+    EXPECT_EQ(Bytes(bmp).toHex(), want.toHex());
+  }
+}
+
 TEST(PictureTest, BitmapResizeKeepsPixelsAndAddsWhite) {
   TBitmap bmp(4, 4);
   bmp.Canvas().Brush().SetColor(clRed);

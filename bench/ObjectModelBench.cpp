@@ -1,7 +1,7 @@
 // Creating, writing and reading back a composite of 100,000 small objects.
 #include <benchmark/benchmark.h>
 
-#include "core/model/CoreClasses.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/model/CustomCompo.h"
 #include "core/model/LeafObj.h"

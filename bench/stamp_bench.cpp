@@ -18,7 +18,7 @@
 #include <numbers>
 #include <vector>
 
-#include "core/model/CoreClasses.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/pictures/CustomStamp.h"
 #include "core/system/SysContext.h"

@@ -11,7 +11,7 @@
 #include "core/drawable/ActionObj.h"
 #include "core/drawable/CustomTable.h"
 #include "core/drawable/LinkableContnr.h"
-#include "core/model/CoreClasses.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/stream/MetaStream.h"
 #include "fuzz/FuzzApp.h"

@@ -15,7 +15,7 @@
 #include "core/book/MetaBook.h"
 #include "core/drawable/DrawObj.h"
 #include "core/geometry/Geometry.h"
-#include "core/model/CoreClasses.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/model/ObjPool.h"
 #include "core/pictures/CustomStamp.h"

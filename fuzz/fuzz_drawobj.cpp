@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "core/drawable/DrawObj.h"
-#include "core/model/CoreClasses.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "fuzz/FuzzApp.h"
 #include "platform/graphics/Canvas.h"

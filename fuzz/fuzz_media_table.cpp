@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "core/support/TempFiles.h"
+#include "core/system/TempFiles.h"
 
 using namespace lumora;
 

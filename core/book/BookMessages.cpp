@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "core/book/LmCompo.h"
-#include "core/support/Utilities.h"
+#include "core/system/Utilities.h"
 
 namespace lumora {
 

@@ -15,7 +15,7 @@
 #include "core/model/QvMediaPlay.h"
 #include "core/pictures/StampFactory.h"
 #include "core/pictures/StillFactory.h"
-#include "core/support/Utilities.h"
+#include "core/system/Utilities.h"
 #include "platform/system/Stream.h"
 
 namespace lumora {

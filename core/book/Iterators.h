@@ -24,8 +24,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/model/ObjParam.h"
-#include "core/model/ObjTypes.h"
+#include "core/params/ObjParam.h"
+#include "core/params/ObjTypes.h"
 #include "platform/graphics/Types.h"
 
 namespace lumora {

@@ -12,7 +12,7 @@
 #include "core/model/ObjPool.h"
 #include "core/pictures/StampFactory.h"
 #include "core/pictures/StillFactory.h"
-#include "core/support/Utilities.h"
+#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Graphic.h"

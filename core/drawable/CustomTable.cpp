@@ -10,7 +10,7 @@
 #include "core/model/MakeInfo.h"
 #include "core/model/ObjPool.h"
 #include "core/stream/MetaStream.h"
-#include "core/support/Utilities.h"
+#include "core/system/Utilities.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Graphic.h"
 #include "platform/system/Exception.h"

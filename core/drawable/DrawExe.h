@@ -6,7 +6,7 @@
 // carries it out on its own object (show, hide, toggle, move, rotate about
 // a pin, mirror, turn upside down, scale) and passes the run on to its
 // linked object while the circuit rules allow.
-#include "core/model/ActParam.h"
+#include "core/params/ActParam.h"
 #include "core/model/Exe.h"
 
 namespace lumora {

@@ -10,7 +10,7 @@
 #include "core/model/MakeInfo.h"
 #include "core/model/ObjPool.h"
 #include "core/stream/MetaStream.h"
-#include "core/support/Utilities.h"
+#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
 #include "platform/graphics/Canvas.h"
 

@@ -22,7 +22,7 @@
 
 #include "core/drawable/MakeObj.h"
 #include "core/drawable/OwnedChildren.h"
-#include "core/model/ActParam.h"
+#include "core/params/ActParam.h"
 #include "core/model/CustomCompo.h"
 #include "core/model/Link.h"
 

@@ -27,8 +27,8 @@
 #include "core/geometry/Geometry.h"
 #include "core/model/GrabInfo.h"
 #include "core/model/ObjClass.h"
-#include "core/model/ObjParam.h"
-#include "core/model/ObjTypes.h"
+#include "core/params/ObjParam.h"
+#include "core/params/ObjTypes.h"
 #include "core/support/InputTypes.h"
 #include "platform/graphics/Types.h"
 

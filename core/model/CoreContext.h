@@ -13,6 +13,8 @@
 
 namespace lumora {
 
+class TCanvas;
+
 class TCoreContext {
 public:
   // Makes a fresh context (an existing one is freed first): an empty
@@ -30,6 +32,10 @@ public:
   // Called once after a zoomed (zoom >= 5) blended redraw so the window
   // system can catch up; the shell installs it. Does nothing by default.
   std::function<void()> ProcessMessages = [] {};
+  // The canvas of the page window, on which gestures draw their feedback
+  // (the rubber line of a link); null when there is none. The system state
+  // installs it when it starts.
+  std::function<TCanvas *()> ScreenCanvas = [] { return nullptr; };
 
   // The search by id over nested composites counts its depth here and
   // notes the names of the first and second composite it passes, to name

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "core/geometry/Geometry.h"
-#include "core/model/ObjParam.h"
+#include "core/params/ObjParam.h"
 
 class QClipboard;
 

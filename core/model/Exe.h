@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "core/model/CustomMaker.h"
-#include "core/model/ObjParam.h"
-#include "core/model/ObjTypes.h"
+#include "core/params/ObjParam.h"
+#include "core/params/ObjTypes.h"
 #include "platform/graphics/Types.h"
 
 namespace lumora {

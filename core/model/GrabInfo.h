@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/geometry/Geometry.h"
-#include "core/model/GrabTypes.h"
+#include "core/params/GrabTypes.h"
 #include "core/support/EnumSet.h"
 
 namespace lumora {

@@ -2,7 +2,7 @@
 // Leaf page objects: the leaf base, the action-object base and the drawable
 // leaf TRepreLeaf, which represents itself through its polygon and grab
 // record (IRepresent).
-#include "core/model/ActParam.h"
+#include "core/params/ActParam.h"
 #include "core/model/CommonObj.h"
 #include "core/model/Interfaces.h"
 #include "core/model/Link.h"

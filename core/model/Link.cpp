@@ -6,10 +6,10 @@
 #include <unordered_set>
 
 #include "core/model/CommonObj.h"
+#include "core/model/CoreContext.h"
 #include "core/model/CustomCompo.h"
 #include "core/model/ObjPool.h"
 #include "core/support/RectOps.h"
-#include "core/system/SysContext.h"
 #include "platform/graphics/Canvas.h"
 
 namespace lumora {
@@ -19,10 +19,10 @@ namespace {
 const QString kTrayKind = QStringLiteral("OBJ台");
 const QString kConductorKind = QStringLiteral("伝送路");
 
-// The canvas the rubber line of the link gesture is drawn on: the system
-// canvas (the page window's); null without one.
+// The canvas the rubber line of the link gesture is drawn on: the page
+// window's; null without one.
 TCanvas *LinkCanvas() {
-  return TSysContext::Started() ? SysInfo().Canvas() : nullptr;
+  return TCoreContext::Started() ? TCoreContext::Get().ScreenCanvas() : nullptr;
 }
 
 // The rectangle spanned by two points; a side of no width (or height)

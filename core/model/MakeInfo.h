@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "core/model/BaseWindow.h"
-#include "core/model/ObjParam.h"
-#include "core/model/ObjTypes.h"
+#include "core/params/ObjParam.h"
+#include "core/params/ObjTypes.h"
 
 namespace lumora {
 

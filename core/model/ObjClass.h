@@ -25,8 +25,8 @@
 #include <memory>
 #include <type_traits>
 
-#include "core/model/ObjParam.h"
-#include "core/model/ObjTypes.h"
+#include "core/params/ObjParam.h"
+#include "core/params/ObjTypes.h"
 
 namespace lumora {
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/model/ObjTypes.h"
+#include "core/params/ObjTypes.h"
 #include "platform/graphics/Types.h"
 
 namespace lumora {

@@ -10,7 +10,7 @@
 #include "core/pictures/BitmapUnit.h"
 #include "core/stream/MetaStream.h"
 #include "core/support/RectOps.h"
-#include "core/support/Utilities.h"
+#include "core/system/Utilities.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/system/Exception.h"

@@ -13,7 +13,7 @@
 #include "core/model/CustomMaker.h"
 #include "core/pictures/BitmapUnit.h"
 #include "core/support/AbstractError.h"
-#include "core/support/Utilities.h"
+#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"

@@ -10,7 +10,7 @@
 
 #include "core/model/CoreContext.h"
 #include "core/pictures/BitmapUnit.h"
-#include "core/support/Utilities.h"
+#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Metafile.h"

@@ -36,9 +36,9 @@
 #include <vector>
 
 #include "core/geometry/Geometry.h"
-#include "core/model/ActParam.h"
-#include "core/model/GrabTypes.h"
-#include "core/model/ObjParam.h"
+#include "core/params/ActParam.h"
+#include "core/params/GrabTypes.h"
+#include "core/params/ObjParam.h"
 #include "platform/system/Stream.h"
 
 namespace lumora {

@@ -1,6 +1,7 @@
 #include "core/system/SysContext.h"
 
 #include "core/fonts/MetaFont.h"
+#include "core/model/CoreContext.h"
 #include "platform/system/Exception.h"
 #include "platform/system/IniFile.h"
 #include "platform/system/SafeSave.h"
@@ -26,6 +27,8 @@ void TSysContext::Start(const TProgramPaths &aPaths) {
   context->info_->SetLumoraHolder(DefaultDataFolder());
   context->paths_ = aPaths;
   Instance() = std::move(context);
+  if (TCoreContext::Started())
+    TCoreContext::Get().ScreenCanvas = [] { return Started() ? SysInfo().Canvas() : nullptr; };
 }
 
 void TSysContext::Reset() {

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "core/model/ObjParam.h"
-#include "core/model/ObjTypes.h"
+#include "core/params/ObjParam.h"
+#include "core/params/ObjTypes.h"
 #include "core/system/SysInterfaces.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Types.h"

@@ -7,7 +7,7 @@
 #include <QPainter>
 
 #include "core/book/MetaBook.h"
-#include "core/support/TempFiles.h"
+#include "core/system/TempFiles.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"
 #include "platform/graphics/Canvas.h"

@@ -11,7 +11,7 @@
 #include "core/book/BookClasses.h"
 #include "core/drawable/DummyDrawObj.h"
 #include "core/model/ClassRegistry.h"
-#include "core/model/CoreClasses.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/system/SysContext.h"
 #include "shell/books/AuthorBook.h"

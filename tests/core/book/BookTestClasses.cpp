@@ -5,7 +5,7 @@
 #include "core/book/BookClasses.h"
 #include "core/model/ObjPool.h"
 #include "core/pictures/StillFactory.h"
-#include "core/support/Utilities.h"
+#include "core/system/Utilities.h"
 #include "platform/system/Exception.h"
 #include "platform/ui/MessageBox.h"
 

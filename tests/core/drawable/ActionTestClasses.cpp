@@ -4,7 +4,7 @@
 
 #include "core/model/ObjPool.h"
 #include "core/stream/MetaStream.h"
-#include "core/support/Utilities.h"
+#include "core/system/Utilities.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/system/Exception.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/model/CoreClasses.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/model/ObjPool.h"
 #include "core/system/SysContext.h"
 #include "platform/graphics/Canvas.h"

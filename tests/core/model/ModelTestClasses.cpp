@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QPolygonF>
 
-#include "core/model/CoreClasses.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/model/ObjPool.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/system/Exception.h"

@@ -19,8 +19,8 @@
 
 #include "core/stream/MetaStream.h"
 #include "core/support/Instances.h"
-#include "core/support/TempFiles.h"
-#include "core/support/Utilities.h"
+#include "core/system/TempFiles.h"
+#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
 #include "platform/system/LittleEndian.h"
 #include "platform/system/ProcessList.h"

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "core/support/RectOps.h"
-#include "core/support/Utilities.h"
+#include "core/system/Utilities.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/system/Exception.h"
 #include "platform/ui/MessageBox.h"

@@ -8,7 +8,7 @@
 #include "core/book/ActBlockList.h"
 #include "core/book/BookClasses.h"
 #include "core/model/ClassRegistry.h"
-#include "core/model/CoreClasses.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"

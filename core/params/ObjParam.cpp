@@ -1,4 +1,4 @@
-#include "core/model/ObjParam.h"
+#include "core/params/ObjParam.h"
 
 #include "platform/system/LittleEndian.h"
 

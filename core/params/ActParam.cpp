@@ -1,4 +1,4 @@
-#include "core/model/ActParam.h"
+#include "core/params/ActParam.h"
 
 #include "platform/system/LittleEndian.h"
 

@@ -1,4 +1,4 @@
-#include "core/model/CoreClasses.h"
+#include "core/drawable/CoreClasses.h"
 
 #include "core/drawable/DummyDrawObj.h"
 #include "core/model/ClassRegistry.h"

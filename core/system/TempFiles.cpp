@@ -1,4 +1,4 @@
-#include "core/support/TempFiles.h"
+#include "core/system/TempFiles.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -11,7 +11,7 @@
 
 #include "core/stream/MetaStream.h"
 #include "core/support/Instances.h"
-#include "core/support/Utilities.h"
+#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
 #include "platform/system/Exception.h"
 #include "platform/system/IniFile.h"

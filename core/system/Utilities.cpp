@@ -1,4 +1,4 @@
-#include "core/support/Utilities.h"
+#include "core/system/Utilities.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -13,10 +13,10 @@
 #include "core/pictures/StillFactory.h"
 #include "core/stream/MetaStream.h"
 #include "core/support/AbstractError.h"
-#include "core/system/TempFiles.h"
-#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"
+#include "core/system/TempFiles.h"
+#include "core/system/Utilities.h"
 #include "platform/graphics/Picture.h"
 #include "platform/system/Exception.h"
 #include "platform/system/LittleEndian.h"
@@ -70,12 +70,12 @@ constexpr int64_t kMaxBookInMemory = 256 * 1024 * 1024;
 // from.
 QByteArray BookSectionBytes(TFileStream &aFile) {
   const int64_t size = aFile.Size();
-  if (size < 4) return {};
   aFile.SetPosition(0);
+  if (!Readable(aFile, 4)) return {};
   const int64_t headerLength = ReadInt32(aFile);
-  const int64_t mainIndex = 4 + headerLength;
-  if (headerLength < 0 || mainIndex + 28 > size) return {};
-  aFile.SetPosition(mainIndex);
+  // The header, then the main index's seven slots.
+  if (headerLength < 0 || !Readable(aFile, headerLength + 28)) return {};
+  aFile.SetPosition(4 + headerLength);
   int64_t latest = 0;
   for (int i = 0; i < 6; ++i)
     latest = std::max<int64_t>(latest, uint32_t(ReadInt32(aFile)));
@@ -175,15 +175,21 @@ void CopySection(TStream &aStream, int64_t aStart, int64_t aEnd, TMemoryStream &
 // the list.
 void ReadListEntries(TStream &aStream, int64_t aSectionStart, int64_t aSectionEnd,
                      const std::function<void(TStream &)> &aReadEntry) {
-  if (aStream.Position() + 4 > aSectionEnd) return;
-  const int32_t n = ReadInt32(aStream);
-  if (n <= 0 || n > (aSectionEnd - aStream.Position()) / 4) return;
-  std::vector<int64_t> offsets(static_cast<size_t>(n));
-  for (int64_t &offset : offsets)
-    offset = uint32_t(ReadInt32(aStream));
-  const int64_t entriesStart = aStream.Position();
+  const int64_t listAt = aStream.Position();
   TMemoryStream section;
   CopySection(aStream, aSectionStart, aSectionEnd, section);
+  // The count and the offsets are read from the section's own copy, so
+  // that the count is bounded by the section.
+  section.SetPosition(listAt - aSectionStart);
+  aStream.SetPosition(listAt);
+  if (!Readable(section, 4)) return;
+  const int32_t n = ReadInt32(section);
+  aStream.SetPosition(listAt + 4);
+  if (n <= 0 || !Readable(section, n, 4)) return;
+  std::vector<int64_t> offsets(static_cast<size_t>(n));
+  for (int64_t &offset : offsets)
+    offset = uint32_t(ReadInt32(section));
+  const int64_t entriesStart = aSectionStart + section.Position();
   for (const int64_t offset : offsets) {
     if (offset == 0) continue;
     if (offset < entriesStart || offset >= aSectionEnd) break;
@@ -459,7 +465,8 @@ void TLmCompo::ReadImageList(TStream &aStream) {
   // The stored length bounds the section; one that does not fit the file
   // gives way to the media table's position or the end of the file.
   int64_t end = size;
-  if (length >= 12 && length <= size - lengthAt)
+  // The length counts from its own first byte; 8 of them are read.
+  if (length >= 12 && Readable(aStream, length - 8))
     end = lengthAt + length;
   else if (posFile > lengthAt)
     end = posFile;
@@ -624,7 +631,7 @@ void TLmBook::LoadChildren(TStream &aStream) {
   TCoreContext &context = TCoreContext::Get();
   TMetaStream record;
   for (int32_t i = 0; i < n; ++i) {
-    if (aStream.Position() >= aStream.Size()) {
+    if (!Readable(aStream, 1)) {
       damaged = true; // the file ends before the last page
       break;
     }

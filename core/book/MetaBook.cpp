@@ -12,8 +12,8 @@
 #include "core/model/ObjPool.h"
 #include "core/pictures/StampFactory.h"
 #include "core/pictures/StillFactory.h"
-#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
+#include "core/system/Utilities.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Graphic.h"
 #include "platform/system/Exception.h"
@@ -341,7 +341,7 @@ std::unique_ptr<TCommonObj> TMetaPage::CopySelf(int64_t aId) {
 
 void TMetaPage::LoadFromStream(TStream &aStream) {
   TLmPage::LoadFromStream(aStream);
-  if (aStream.Remaining() > 0 && FSysObjs) FSysObjs->LoadFromStream(aStream);
+  if (Readable(aStream, 1) && FSysObjs) FSysObjs->LoadFromStream(aStream);
   bool ok = false;
   const qlonglong id = Param.Text.toLongLong(&ok);
   F0PageId = ok ? id : 0;

@@ -51,7 +51,7 @@ bool TPrintSpecRecord::ReadOld(TMetaStream &aStream) {
   aStream.ReadBuffer(r.終了頁);
   aStream.ReadBuffer(r.枠表示);
   aStream.ReadBuffer(r.頁NO表示);
-  if (aStream.Remaining() > 0) aStream.Skip(1);
+  if (Readable(aStream, 1)) aStream.Skip(1);
   *this = r;
   return true;
 }

@@ -372,7 +372,7 @@ void TCustomTable::LoadOption(TMetaStream &aStream) {
   TRepreContnr::LoadOption(aStream);
   LayoutCells();
   Param.Transparency = 0;
-  if (FVersion > kLinkedIdVersion && aStream.Remaining() > 0) aStream.ReadBuffer(FTargetId);
+  if (FVersion > kLinkedIdVersion && Readable(aStream, 1)) aStream.ReadBuffer(FTargetId);
 }
 
 void TCustomTable::UpdateLink(TCommonObj *aCompo) {

@@ -226,7 +226,7 @@ void TActContnr::SaveOption(TMetaStream &aStream) {
 void TActContnr::LoadOption(TMetaStream &aStream) {
   ReadActParam(aStream, ActParam);
   // A block that ends after the action record keeps the id as it was.
-  if (FLink && aStream.Position() < aStream.Size()) aStream.ReadBuffer(FTargetId);
+  if (FLink && Readable(aStream, 1)) aStream.ReadBuffer(FTargetId);
 }
 
 // ---- TActContnrMake ----

@@ -115,7 +115,7 @@ void TCommonObj::SaveToStream(TStream &aStream) {
 }
 
 void TCommonObj::LoadFromMStream(TMetaStream &aStream) {
-  if (aStream.Position() >= aStream.Size()) return;
+  if (!Readable(aStream, 1)) return;
   int32_t size = 0;
   aStream.ReadBuffer(size);
   aStream.ReadVersion(FVersion);

@@ -318,7 +318,7 @@ void TCustomCompo::LoadChildren(TStream &aStream) {
   n = qFromLittleEndian(n);
   TMetaStream record;
   for (int32_t i = 0; i < n; ++i) {
-    if (aStream.Position() >= aStream.Size()) {
+    if (!Readable(aStream, 1)) {
       ++TCoreContext::Get().ReadFaults; // the count promised more
       break;
     }

@@ -100,7 +100,7 @@ QString TMakeInfo2::CreateName(TCommonObj &aObj, const QString &aName) {
 }
 
 std::unique_ptr<TCommonObj> TMakeInfo2::LoadFromStream(TMetaStream &aStream) {
-  if (aStream.Position() >= aStream.Size()) return nullptr;
+  if (!Readable(aStream, 1)) return nullptr;
   int32_t size = 0;
   aStream.ReadBuffer(size);
   const int64_t behindSize = aStream.Position();

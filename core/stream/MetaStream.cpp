@@ -568,7 +568,7 @@ void ReadSizedString(TStream &stream, int32_t maxLength, QString &text) {
   const int64_t start = stream.Position();
   const int32_t n = ReadLE<int32_t>(stream);
   if (n <= 0) return;
-  if (n > maxLength || n > stream.Remaining()) {
+  if (n > maxLength || !Readable(stream, n)) {
     stream.SetPosition(start);
     return;
   }

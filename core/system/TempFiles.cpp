@@ -11,8 +11,8 @@
 
 #include "core/stream/MetaStream.h"
 #include "core/support/Instances.h"
-#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
+#include "core/system/Utilities.h"
 #include "platform/system/Exception.h"
 #include "platform/system/IniFile.h"
 #include "platform/system/LittleEndian.h"
@@ -157,8 +157,7 @@ int TMediaTableReader::Run(int count, const std::function<bool()> &stop,
                            const TStepRunner &inMain) {
   const TStepRunner run = inMain ? inMain : [](const std::function<void()> &fn) { fn(); };
   int n = 0;
-  while (!ended_ && source_.Position() < source_.Size() && (count <= 0 || n < count) &&
-         !(stop && stop())) {
+  while (!ended_ && Readable(source_, 1) && (count <= 0 || n < count) && !(stop && stop())) {
     run([this] { ReadName(); });
     if (ended_) break;
     run([this] { CopyEntry(); });

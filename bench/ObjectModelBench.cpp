@@ -1,6 +1,7 @@
 // Creating, writing and reading back a composite of 100,000 small objects.
 #include <benchmark/benchmark.h>
 
+#include "core/book/CoreStart.h"
 #include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/model/CustomCompo.h"
@@ -46,17 +47,19 @@ public:
 
 protected:
   TBenchPage() = default;
-  void AfterConstruction() override {
-    TCustomCompo::AfterConstruction();
-    FPool->SetOwnsObjects(true);
+  std::unique_ptr<TAbObjectPool> NewPool() const override {
+    return std::make_unique<TOwnedObjPool>();
   }
 };
 
 void StartModel() {
-  TCoreContext::Start();
-  RegisterCoreClasses(ObjClassList());
-  ObjClassList().Add<TBenchLeaf>();
-  ObjClassList().Add<TBenchPage>();
+  TCoreStartup startup;
+  startup.RegisterClasses = [](TObjClassList &aList) {
+    RegisterCoreClasses(aList);
+    aList.Add<TBenchLeaf>();
+    aList.Add<TBenchPage>();
+  };
+  StartCore(startup);
 }
 
 // Every object gets the next priority, so that each is added at the end of
@@ -66,7 +69,7 @@ std::unique_ptr<TBenchPage> MakePage() {
   for (int i = 0; i < kObjects; ++i) {
     std::unique_ptr<TCommonObj> obj = ObjClassList().CreateObject(QStringLiteral("ベンチ図形"));
     obj->Param.Priority = i;
-    page->Pool()->Add(obj.release());
+    page->OwnedPool()->Add(std::move(obj));
   }
   return page;
 }

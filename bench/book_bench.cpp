@@ -12,10 +12,11 @@
 #include <cstdlib>
 
 #include "core/book/BookClasses.h"
+#include "core/book/CoreStart.h"
 #include "core/book/MetaBook.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/drawable/DrawObj.h"
 #include "core/geometry/Geometry.h"
-#include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/model/ObjPool.h"
 #include "core/pictures/StampFactory.h"
@@ -142,14 +143,17 @@ TBench &Bench() {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     new QGuiApplication(argc, argv);
     SetPixelsPerInch(96);
-    TCoreContext::Start();
-    RegisterCoreClasses(ObjClassList());
-    RegisterBookClasses(ObjClassList());
-    ObjClassList().Add<TBenchBook>();
-    ObjClassList().Add<TBenchPage>();
-    ObjClassList().Add<TBenchRect>();
-    ObjClassList().Add<TBenchStill>();
-    TSysContext::Start({});
+    TCoreStartup startup;
+    startup.RegisterClasses = [](TObjClassList &aList) {
+      RegisterCoreClasses(aList);
+      RegisterBookClasses(aList);
+      aList.Add<TBenchBook>();
+      aList.Add<TBenchPage>();
+      aList.Add<TBenchRect>();
+      aList.Add<TBenchStill>();
+    };
+    startup.StartSystem = [] { TSysContext::Start({}); };
+    StartCore(startup);
     SetVersionQuestion([](const QString &) { return true; });
 
     auto *b = new TBench;
@@ -167,7 +171,8 @@ TBench &Bench() {
     for (int p = 0; p < kPages; ++p) {
       std::unique_ptr<TBenchPage> page = NewObject<TBenchPage>();
       page->Name = page->CreateName(true);
-      TCommonObj *added = b->book->AddObj(page.release());
+      TBenchPage *added = page.get();
+      b->book->AddObj(std::move(page));
       for (int k = 0; k < kObjectsPerPage; ++k) {
         std::unique_ptr<TBenchRect> obj =
             k == 0 ? std::unique_ptr<TBenchRect>(NewObject<TBenchStill>())
@@ -175,7 +180,7 @@ TBench &Bench() {
         obj->ReName(0);
         obj->Place(10 + (k % 10) * 70, 10 + (k / 10) * 50);
         if (k == 0) obj->Param.Text = pictures[p % kPictures];
-        added->AddObj(obj.release());
+        added->AddObj(std::move(obj));
       }
     }
     TOpenBook(b->book.get(), QString()).Open(nullptr);

@@ -18,6 +18,7 @@
 #include <numbers>
 #include <vector>
 
+#include "core/book/CoreStart.h"
 #include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/pictures/CustomStamp.h"
@@ -87,12 +88,14 @@ public:
       static char *argv[] = {name, nullptr};
       static QGuiApplication app(argc, argv);
     }
-    TCoreContext::Start();
-    RegisterCoreClasses(ObjClassList());
-    TProgramPaths paths;
-    paths.ProgramFolder = folder_.path() + u'/';
-    TSysContext::Start(paths);
-    ResetStampMaker();
+    TCoreStartup startup;
+    startup.RegisterClasses = RegisterCoreClasses;
+    startup.StartSystem = [this] {
+      TProgramPaths paths;
+      paths.ProgramFolder = folder_.path() + u'/';
+      TSysContext::Start(paths);
+    };
+    StartCore(startup);
     TMemoryStream png;
     const QByteArray bytes = StampPng();
     png.WriteBuffer(bytes.constData(), bytes.size());
@@ -114,8 +117,6 @@ public:
   }
   ~StampPage() {
     stamps_.clear();
-    ResetStampMaker();
-    TSysContext::Reset();
     TCoreContext::Reset();
   }
 

@@ -8,10 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/book/CoreStart.h"
 #include "core/drawable/ActionObj.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/drawable/CustomTable.h"
 #include "core/drawable/LinkableContnr.h"
-#include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/stream/MetaStream.h"
 #include "fuzz/FuzzApp.h"
@@ -122,12 +123,15 @@ protected:
 };
 
 void Start() {
-  TCoreContext::Start();
-  RegisterCoreClasses(ObjClassList());
-  ObjClassList().Add<TFuzzSingleAct>();
-  ObjClassList().Add<TFuzzMultiAct>();
-  ObjClassList().Add<TFuzzTray>();
-  ObjClassList().Add<TFuzzTable>();
+  TCoreStartup startup;
+  startup.RegisterClasses = [](TObjClassList &aList) {
+    RegisterCoreClasses(aList);
+    aList.Add<TFuzzSingleAct>();
+    aList.Add<TFuzzMultiAct>();
+    aList.Add<TFuzzTray>();
+    aList.Add<TFuzzTable>();
+  };
+  StartCore(startup);
   TMakeInfo2::Get().NameParent().SetSleeper([](int) {});
 }
 

@@ -11,11 +11,12 @@
 #include <cstdint>
 
 #include "core/book/BookClasses.h"
+#include "core/book/CoreStart.h"
 #include "core/book/Iterators.h"
 #include "core/book/MetaBook.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/drawable/DrawObj.h"
 #include "core/geometry/Geometry.h"
-#include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/model/ObjPool.h"
 #include "core/pictures/CustomStamp.h"
@@ -172,9 +173,8 @@ public:
 
 protected:
   TFuzzPart() = default;
-  void AfterConstruction() override {
-    TLmCompo::AfterConstruction();
-    FPool->SetOwnsObjects(true);
+  std::unique_ptr<TAbObjectPool> NewPool() const override {
+    return std::make_unique<TOwnedObjPool>();
   }
 };
 
@@ -187,20 +187,22 @@ public:
 };
 
 void Start() {
-  TCoreContext::Start();
-  RegisterCoreClasses(ObjClassList());
-  RegisterBookClasses(ObjClassList());
-  TObjClassList &classes = ObjClassList();
-  classes.Add<TFuzzBook>();
-  classes.Add<TFuzzPage>();
-  classes.Add<TFuzzFigure>();
-  classes.Add<TFuzzStill>();
-  classes.Add<TFuzzMemo>();
-  classes.Add<TFuzzStamp>();
-  classes.Add<TFuzzPictureStamp>();
-  classes.Add<TFuzzPart>();
+  TCoreStartup startup;
+  startup.RegisterClasses = [](TObjClassList &classes) {
+    RegisterCoreClasses(classes);
+    RegisterBookClasses(classes);
+    classes.Add<TFuzzBook>();
+    classes.Add<TFuzzPage>();
+    classes.Add<TFuzzFigure>();
+    classes.Add<TFuzzStill>();
+    classes.Add<TFuzzMemo>();
+    classes.Add<TFuzzStamp>();
+    classes.Add<TFuzzPictureStamp>();
+    classes.Add<TFuzzPart>();
+  };
+  startup.StartSystem = [] { TSysContext::Start({}); };
+  StartCore(startup);
   TMakeInfo2::Get().NameParent().SetSleeper([](int) {});
-  TSysContext::Start({});
   SetMessageBox(std::make_unique<TSilentBox>());
   SetVersionQuestion([](const QString &) { return true; });
 }

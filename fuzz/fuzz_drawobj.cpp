@@ -6,8 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/drawable/DrawObj.h"
+#include "core/book/CoreStart.h"
 #include "core/drawable/CoreClasses.h"
+#include "core/drawable/DrawObj.h"
 #include "core/model/CoreContext.h"
 #include "fuzz/FuzzApp.h"
 #include "platform/graphics/Canvas.h"
@@ -37,9 +38,12 @@ protected:
 };
 
 void Start() {
-  TCoreContext::Start();
-  RegisterCoreClasses(ObjClassList());
-  ObjClassList().Add<TFuzzDraw>();
+  TCoreStartup startup;
+  startup.RegisterClasses = [](TObjClassList &aList) {
+    RegisterCoreClasses(aList);
+    aList.Add<TFuzzDraw>();
+  };
+  StartCore(startup);
   TMakeInfo2::Get().NameParent().SetSleeper([](int) {});
 }
 

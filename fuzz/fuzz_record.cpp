@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/book/CoreStart.h"
 #include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/model/CustomCompo.h"
@@ -61,18 +62,20 @@ public:
 
 protected:
   TFuzzPage() = default;
-  void AfterConstruction() override {
-    TCustomCompo::AfterConstruction();
-    FPool->SetOwnsObjects(true);
+  std::unique_ptr<TAbObjectPool> NewPool() const override {
+    return std::make_unique<TOwnedObjPool>();
   }
 };
 
 void Start() {
-  TCoreContext::Start();
-  RegisterCoreClasses(ObjClassList());
-  ObjClassList().Add<TFuzzLeaf>();
-  ObjClassList().Add<TFuzzAuthor>();
-  ObjClassList().Add<TFuzzPage>();
+  TCoreStartup startup;
+  startup.RegisterClasses = [](TObjClassList &aList) {
+    RegisterCoreClasses(aList);
+    aList.Add<TFuzzLeaf>();
+    aList.Add<TFuzzAuthor>();
+    aList.Add<TFuzzPage>();
+  };
+  StartCore(startup);
   TMakeInfo2::Get().NameParent().SetSleeper([](int) {});
 }
 

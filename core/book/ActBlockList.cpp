@@ -1,5 +1,7 @@
 #include "core/book/ActBlockList.h"
 
+#include "core/model/CoreContext.h"
+
 #include "core/model/CommonObj.h"
 #include "core/model/CustomCompo.h"
 #include "core/model/Link.h"
@@ -171,8 +173,7 @@ const TActInfo *TActBlockList::GetActSprite(TCommonObj *aTargetObj) const {
 }
 
 TActBlockList &ActBlockRegistry() {
-  static TActBlockList registry;
-  return registry;
+  return TCoreContext::Get().Store<TActBlockList>();
 }
 
 } // namespace lumora

@@ -72,8 +72,8 @@ private:
 };
 
 // The registry. It serves the book through IActBlockList (cleared when a
-// book closes, re-linked after a book was read); start-up installs the
-// program's one registry there (SetActBlockList(&ActBlockRegistry())).
+// book closes, re-linked after a book was read); the start of the program's
+// context installs the program's one registry there.
 class TActBlockList : public IActBlockList {
 public:
   TActBlockList();
@@ -143,8 +143,8 @@ private:
   TActInfo FNoActInfo;
 };
 
-// The program-wide registry: made on first use, lives until the program
-// ends; closing a book empties it.
+// The program-wide registry, a store of the program's context; closing a
+// book empties it.
 TActBlockList &ActBlockRegistry();
 
 } // namespace lumora

@@ -113,18 +113,14 @@ bool DefaultVersionQuestion(const QString &aText) {
          TMsgResult::mrOk;
 }
 
-TVersionQuestion &VersionQuestion() {
-  static TVersionQuestion question;
-  return question;
-}
-
-TDamagedSaveQuestion &DamagedSaveQuestion() {
-  static TDamagedSaveQuestion question;
-  return question;
+// The installed questions; none without the program's context.
+const TSaveQuestions *InstalledQuestions() {
+  return TCoreContext::Optional<TSaveQuestions>();
 }
 
 TDamagedSave AskDamagedSave(const QString &aFile, const QString &aBeside) {
-  if (const TDamagedSaveQuestion &question = DamagedSaveQuestion()) return question(aFile, aBeside);
+  const TSaveQuestions *installed = InstalledQuestions();
+  if (installed && installed->DamagedSave) return installed->DamagedSave(aFile, aBeside);
   switch (MessageBox().Show(msg::DamagedSaveQuestion(aFile, aBeside),
                             QString::fromUtf16(kProductName), TMsgButtons::mbYesNoCancel)) {
   case TMsgResult::mrYes:
@@ -207,16 +203,17 @@ void ReadListEntries(TStream &aStream, int64_t aSectionStart, int64_t aSectionEn
 } // namespace
 
 void SetDamagedSaveQuestion(TDamagedSaveQuestion aQuestion) {
-  DamagedSaveQuestion() = std::move(aQuestion);
+  TCoreContext::Get().Store<TSaveQuestions>().DamagedSave = std::move(aQuestion);
 }
 
 void SetVersionQuestion(TVersionQuestion aQuestion) {
-  VersionQuestion() = std::move(aQuestion);
+  TCoreContext::Get().Store<TSaveQuestions>().Version = std::move(aQuestion);
 }
 
 bool AskVersionQuestion(const QString &aText) {
-  const TVersionQuestion &question = VersionQuestion();
-  return question ? question(aText) : DefaultVersionQuestion(aText);
+  const TSaveQuestions *installed = InstalledQuestions();
+  return installed && installed->Version ? installed->Version(aText)
+                                         : DefaultVersionQuestion(aText);
 }
 
 // ---- TLmCompo ----
@@ -276,22 +273,27 @@ bool Holds(TCustomCompo *aCompo, TCommonObj *aObj, int aDepth = 0) {
 
 } // namespace
 
-bool RemoveCompoundObj(TCustomCompo &aCompo, TAbObjectPool &aPool, TCommonObj *&aObj) {
-  if (aCompo.Count() == 0 || !aObj) return false;
-  if (aPool.IndexOf(aObj) >= 0) {
-    TLinkIterator links(&aPool, aObj);
+bool RemoveCompoundObj(TCustomCompo &aCompo, TCommonObj *&aObj) {
+  if (aCompo.Count() == 0 || !aObj || !aCompo.Pool()) return false;
+  TAbObjectPool &pool = *aCompo.Pool();
+  if (pool.IndexOf(aObj) >= 0) {
+    TLinkIterator links(&pool, aObj);
     while (links.HasNext())
       RemoveLinksTo(links.GetObject(), aObj);
     // Objects inside the compounds of the pool may link to it too.
-    for (int i = 0; i < aPool.Count(); ++i)
-      if (TCommonObj *child = aPool.Items(i); child != aObj && dynamic_cast<TCustomCompo *>(child))
+    for (int i = 0; i < pool.Count(); ++i)
+      if (TCommonObj *child = pool.Items(i); child != aObj && dynamic_cast<TCustomCompo *>(child))
         RemoveLinksTo(child, aObj);
-    aPool.Remove(aObj);
+    // An owning pool frees it; a pool that only lists forgets it.
+    if (TOwnedObjPool *owned = aCompo.OwnedPool())
+      owned->Remove(aObj);
+    else if (TAbObjPool *list = aCompo.ListPool())
+      list->Remove(aObj);
     aObj = nullptr;
     return true;
   }
-  for (int i = 0; i < aPool.Count(); ++i) {
-    auto *compo = dynamic_cast<TCustomCompo *>(aPool.Items(i));
+  for (int i = 0; i < pool.Count(); ++i) {
+    auto *compo = dynamic_cast<TCustomCompo *>(pool.Items(i));
     // Only the compound that holds the object (at any depth) is asked: not
     // every compound kind can give up objects.
     if (compo && Holds(compo, aObj) && compo->RemoveObj(aObj)) return true;
@@ -300,7 +302,7 @@ bool RemoveCompoundObj(TCustomCompo &aCompo, TAbObjectPool &aPool, TCommonObj *&
 }
 
 bool TLmCompo::RemoveObj(TCommonObj *&aObj) {
-  return RemoveCompoundObj(*this, *FPool, aObj);
+  return RemoveCompoundObj(*this, aObj);
 }
 
 void TLmCompo::SaveImageList(TStream &) {
@@ -614,7 +616,7 @@ void TLmBook::LoadFromStream(TStream &aStream) {
 }
 
 void TLmBook::LoadChildren(TStream &aStream) {
-  if (FPool) FPool->Clear();
+  ClearChildren();
   const TOrderedLoad ordered(FPool.get());
   PagesRead = 0;
   bool damaged = false;
@@ -650,7 +652,7 @@ void TLmBook::LoadChildren(TStream &aStream) {
       break;
     }
     if (!page) continue;
-    AddObj(page.release());
+    AddObj(std::move(page));
     ++PagesRead;
   }
   if (damaged) ReadResult = TBookRead::brDamaged;

@@ -71,6 +71,13 @@ using TDamagedSaveQuestion =
 // Installs the question; an empty function restores the default.
 void SetDamagedSaveQuestion(TDamagedSaveQuestion aQuestion);
 
+// The questions installed in place of the defaults, a store of the
+// program's context; empty ones ask through the message box.
+struct TSaveQuestions {
+  TVersionQuestion Version;
+  TDamagedSaveQuestion DamagedSave;
+};
+
 // How the last reading of a book file ended.
 enum class TBookRead {
   brNone,       // nothing read yet
@@ -83,11 +90,11 @@ enum class TBookRead {
 
 // Removes aObj from aCompo: an object of aCompo's own pool has every link
 // to it removed (the pool's objects through the link iterator, and those
-// inside its compounds), leaves the pool (freed when the pool owns its
-// objects) and aObj := null; an object deeper down is removed by the child
-// compound that holds it. False for an empty compound or an object it does
-// not hold.
-bool RemoveCompoundObj(TCustomCompo &aCompo, TAbObjectPool &aPool, TCommonObj *&aObj);
+// inside its compounds), leaves aCompo's pool (freed by a pool that owns
+// its objects, forgotten by one that only lists) and aObj := null; an
+// object deeper down is removed by the child compound that holds it. False
+// for an empty compound or an object it does not hold.
+bool RemoveCompoundObj(TCustomCompo &aCompo, TCommonObj *&aObj);
 
 class TLmCompo : public TCustomCompo {
   LUMORA_ABSTRACT_OBJECT(TLmCompo, TCustomCompo)

@@ -30,14 +30,8 @@ constexpr TColor kCaptureBack = 0xF0FBFF;
 const QString kValueCommand = QStringLiteral("固有値");
 const QString kLayoutCommand = QStringLiteral("レイアウト");
 
-TMetaBook *&CurrentBookRef() {
-  static TMetaBook *book = nullptr;
-  return book;
-}
-
-IActBlockList *&ActBlockListRef() {
-  static IActBlockList *list = nullptr;
-  return list;
+TCurrentBook &CurrentBookSlot() {
+  return TCoreContext::Get().Store<TCurrentBook>();
 }
 
 // The stamp store fits new stamps into the current book's window.
@@ -63,11 +57,12 @@ void FillWithColor(TCanvas &aCanvas, const TRect &aRect, TColor aColor) {
 // ---- The current book ----
 
 TMetaBook *CurrentBook() {
-  return CurrentBookRef();
+  const TCurrentBook *slot = TCoreContext::Optional<TCurrentBook>();
+  return slot ? slot->Book : nullptr;
 }
 
 void SetCurrentBook(TMetaBook *aBook) {
-  CurrentBookRef() = aBook;
+  CurrentBookSlot().Book = aBook;
   if (TCoreContext::Started()) TMakeInfo2::Get().RootObj = &CurrentWorkPage;
   InstallStampWindowSize();
 }
@@ -86,11 +81,12 @@ int32_t CurrentWinHeight() {
 }
 
 IActBlockList *ActBlockList() {
-  return ActBlockListRef();
+  const TCurrentBook *slot = TCoreContext::Optional<TCurrentBook>();
+  return slot ? slot->ActBlocks : nullptr;
 }
 
 void SetActBlockList(IActBlockList *aList) {
-  ActBlockListRef() = aList;
+  CurrentBookSlot().ActBlocks = aList;
 }
 
 // ---- Makers ----
@@ -123,7 +119,6 @@ TSysObjes::TSysObjes(const TObjParam &aParam) : TCustomCompo(aParam) {}
 void TSysObjes::AfterConstruction() {
   TCustomCompo::AfterConstruction();
   FMaker = std::make_unique<TSysPageMake>(this);
-  FPool->SetOwnsObjects(true);
   TObjClassList &classes = ObjClassList();
   // The page memos: the text subsystem registers the class "Sys文字編集";
   // until it does, the holder has none.
@@ -133,17 +128,21 @@ void TSysObjes::AfterConstruction() {
     memo->Param.LineColor = clNone;
     memo->Data(kLayoutCommand, QVariantList{5, true});
     if (memo->Maker()) memo->Maker()->Close();
-    AddObj(memo.release());
+    AddObj(std::move(memo));
   }
   if (Param.ObjValue() == 0)
     if (std::unique_ptr<TCommonObj> print = classes.AuthorObject(QString::fromUtf16(kPrintSetKind)))
-      AddObj(print.release());
+      AddObj(std::move(print));
 }
 
 void TSysObjes::ClearEditObj() {
   const QString printKind = QString::fromUtf16(kPrintSetKind);
   for (TCommonObj *obj : Children())
-    if (obj->Param.ObjName != printKind) FPool->Remove(obj);
+    if (obj->Param.ObjName != printKind) OwnedPool()->Remove(obj);
+}
+
+std::unique_ptr<TAbObjectPool> TSysObjes::NewPool() const {
+  return std::make_unique<TOwnedObjPool>();
 }
 
 void TSysObjes::HideObj() {
@@ -181,7 +180,10 @@ TMetaPage::~TMetaPage() {
 
 void TMetaPage::CreateMode(TSysMode) {
   FMaker = std::make_unique<TPageMake>(this);
-  FPool->SetOwnsObjects(true);
+}
+
+std::unique_ptr<TAbObjectPool> TMetaPage::NewPool() const {
+  return std::make_unique<TOwnedObjPool>();
 }
 
 void TMetaPage::AfterConstruction() {
@@ -324,7 +326,7 @@ bool TMetaPage::TakeBackImage(TPoint aPoint, TCanvas &aCanvas, TCommonObj *aObj,
 }
 
 bool TMetaPage::RemoveObj(TCommonObj *&aObj) {
-  return RemoveCompoundObj(*this, *FPool, aObj);
+  return RemoveCompoundObj(*this, aObj);
 }
 
 std::unique_ptr<TCommonObj> TMetaPage::CopySelf(int64_t aId) {
@@ -362,13 +364,17 @@ TMetaBook::TMetaBook() : TMetaBook(TObjParam()) {}
 TMetaBook::TMetaBook(const TObjParam &aParam) : TLmBook(aParam) {}
 
 TMetaBook::~TMetaBook() {
-  if (CurrentBookRef() == this) CurrentBookRef() = nullptr;
+  TCurrentBook *slot = TCoreContext::Optional<TCurrentBook>();
+  if (slot && slot->Book == this) slot->Book = nullptr;
   WorkPage = nullptr;
 }
 
 void TMetaBook::CreateMode(TSysMode) {
   FMaker = std::make_unique<TBookMake>(this);
-  FPool->SetOwnsObjects(true);
+}
+
+std::unique_ptr<TAbObjectPool> TMetaBook::NewPool() const {
+  return std::make_unique<TOwnedObjPool>();
 }
 
 void TMetaBook::AfterConstruction() {
@@ -411,29 +417,28 @@ void TMetaBook::SetPrintPage(int aValue) {
   SetPage(aValue);
 }
 
-void TMetaBook::ExchangePage(TMetaPage *aPage) {
-  if (!aPage) return;
-  const int number = aPage->Param.ObjValue();
+TMetaPage *TMetaBook::ExchangePage(std::unique_ptr<TMetaPage> aPage) {
+  if (!aPage) return nullptr;
+  TMetaPage *page = aPage.get();
+  const int number = page->Param.ObjValue();
   TMetaPage *old = number >= 0 ? Pages(number) : nullptr;
-  if (old != aPage) {
-    // The page leaves the book only after nothing refers to it any more.
-    if (old && WorkPage == old) {
-      old->Close();
-      WorkPage = nullptr;
+  // The page leaves the book only after nothing refers to it any more.
+  if (old && WorkPage == old) {
+    old->Close();
+    WorkPage = nullptr;
+  }
+  if (old) {
+    for (TCommonObj *obj : *FPool) {
+      auto *other = dynamic_cast<TMetaPage *>(obj);
+      if (other && other->F0Page == old) other->SetPage0(page);
     }
-    if (FPool->IndexOf(aPage) >= 0) FPool->Extract(aPage);
-    if (old) {
-      for (TCommonObj *obj : *FPool) {
-        auto *page = dynamic_cast<TMetaPage *>(obj);
-        if (page && page->F0Page == old) page->SetPage0(aPage);
-      }
-      if (aPage->F0Page == old) aPage->F0Page = nullptr;
-      FPool->SetParts(number, aPage);
-    } else {
-      FPool->AddObj(aPage);
-    }
+    if (page->F0Page == old) page->F0Page = nullptr;
+    OwnedPool()->SetParts(number, std::move(aPage)); // the old page is freed
+  } else {
+    OwnedPool()->AddObj(std::move(aPage));
   }
   SetPage(number);
+  return page;
 }
 
 void TMetaBook::Resize(IGraphicPanel *) {}
@@ -441,7 +446,7 @@ void TMetaBook::Resize(IGraphicPanel *) {}
 void TMetaBook::CloseBook() {
   if (WorkPage) WorkPage->Close();
   WorkPage = nullptr;
-  FPool->Clear();
+  OwnedPool()->Clear();
   Param.Text.clear();
   Param.SetValue2(-1);
   if (IActBlockList *list = ActBlockList()) list->Clear();
@@ -518,7 +523,7 @@ TCommonObj *TMetaBook::AddPrintObj() {
   std::unique_ptr<TCommonObj> print =
       ObjClassList().CreateObject(QString::fromUtf16(kPrintSetKind));
   if (!print) return nullptr;
-  return WorkPage->Page0()->SysObjs()->AddObj(print.release());
+  return WorkPage->Page0()->SysObjs()->AddObj(std::move(print));
 }
 
 void TMetaBook::Paint(TCanvas &aCanvas) {

@@ -10,9 +10,9 @@
 // The mode books and pages of the author and presentation modes derive from
 // these classes; nothing here registers a class.
 //
-// The current book is a program-wide reference that the mode creators set;
-// pages take their size from it, and its work page is the making context's
-// root object (CurrentWorkPage).
+// The current book is a program-wide reference, kept in the program's
+// context, that the mode creators set; pages take their size from it, and
+// its work page is the making context's root object (CurrentWorkPage).
 #include <QString>
 #include <functional>
 #include <memory>
@@ -57,10 +57,17 @@ public:
   // Links the entries again to the objects named in their Param.Text.
   virtual void UpdateLink() = 0;
 };
-// The program-wide registry (null until the block programs install one;
-// not owned).
+// The program-wide registry (the start of the program's context installs
+// the block programs' one; not owned).
 IActBlockList *ActBlockList();
 void SetActBlockList(IActBlockList *aList);
+
+// The current-book slot, a store of the program's context: the current
+// book and the action-block registry books serve (neither owned).
+struct TCurrentBook {
+  TMetaBook *Book = nullptr;
+  IActBlockList *ActBlocks = nullptr;
+};
 
 // The panel a page-zoom object fits the page into (a window of the mode
 // books).
@@ -137,6 +144,8 @@ protected:
   // class); a kind no class bears is left out.
   explicit TSysObjes(const TObjParam &aParam);
   void AfterConstruction() override;
+  // A pool that owns the system objects.
+  std::unique_ptr<TAbObjectPool> NewPool() const override;
 
 private:
   TObjParam FMadeFrom;
@@ -218,6 +227,8 @@ protected:
   // to the page (when that class is registered), no page move.
   void AfterConstruction() override;
   void CreateMode(TSysMode aMode) override;
+  // A pool that owns the page's objects.
+  std::unique_ptr<TAbObjectPool> NewPool() const override;
 
   bool FPageMove = false;
   std::unique_ptr<TCommonObj> FThumbnail;
@@ -265,12 +276,13 @@ public:
   virtual void SetPage(int aValue);
   // The same as SetPage.
   virtual void SetPrintPage(int aValue);
-  // Puts aPage (owned by the book from then on) at the index of its page
+  // Puts aPage (handed to the book) at the index of its page
   // number Param.ObjValue, freeing the page it replaces (or adds it when
   // the number is not below the count), then SetPage to that number. The
   // work page is closed before it is replaced, and pages whose common page
   // was replaced take aPage as their common page.
-  virtual void ExchangePage(TMetaPage *aPage);
+  // Answers the page.
+  virtual TMetaPage *ExchangePage(std::unique_ptr<TMetaPage> aPage);
   virtual void Resize(IGraphicPanel *aPanel);
   // Closes the work page, frees the pages, clears Param.Text, Param.Value2
   // := -1, and clears the action-block registry.
@@ -323,9 +335,11 @@ public:
 protected:
   TMetaBook();
   explicit TMetaBook(const TObjParam &aParam);
-  // The book's companions: the maker TBookMake; the pool owns its pages.
+  // The book's companions: the maker TBookMake.
   void AfterConstruction() override;
   void CreateMode(TSysMode aMode) override;
+  // A pool that owns the pages.
+  std::unique_ptr<TAbObjectPool> NewPool() const override;
 };
 
 // Re-links a book after it was read.

@@ -78,7 +78,10 @@ TCustomTable::~TCustomTable() {
 void TCustomTable::AfterConstruction() {
   TRepreContnr::AfterConstruction();
   TCommonObj::InitGrabInfo();
-  FPool->SetOwnsObjects(true);
+}
+
+std::unique_ptr<TAbObjectPool> TCustomTable::NewPool() const {
+  return std::make_unique<TOwnedObjPool>();
 }
 
 void TCustomTable::CreateMode(TSysMode) {
@@ -105,7 +108,7 @@ int TCustomTable::RowCount() const {
 TCommonObj *TCustomTable::AddCell() {
   std::unique_ptr<TCommonObj> cell = NewCell();
   if (!cell) return nullptr;
-  TCommonObj *added = AddObj(cell.release());
+  TCommonObj *added = AddObj(std::move(cell));
   TRect r;
   CellRect(added, r);
   added->SetBoundsRect(r);
@@ -141,10 +144,10 @@ void TCustomTable::InsertCol(int aCol) {
       if (!copy) {
         TCommonObj *last = FPool->GetParts(Count() - 1);
         if (std::unique_ptr<TCommonObj> lastCopy = last ? CopyCell(last, offset) : nullptr)
-          FPool->Add(lastCopy.release());
+          OwnedPool()->Add(std::move(lastCopy));
         break;
       }
-      FPool->Insert(int(index) + 1, copy.release());
+      OwnedPool()->Insert(int(index) + 1, std::move(copy));
     }
   } catch (...) {
     if (Count() > before) ReLayout(cols + 1);
@@ -180,7 +183,7 @@ void TCustomTable::InsertRow(int aRow) {
   int at = next;
   for (TCommonObj *cell : row)
     if (std::unique_ptr<TCommonObj> copy = CopyCell(cell, offset))
-      FPool->Insert(at++, copy.release());
+      OwnedPool()->Insert(at++, std::move(copy));
   ReLayout(cols);
 }
 
@@ -193,7 +196,7 @@ void TCustomTable::DeleteCol(int aCol) {
     if (at >= Count()) continue;
     const int i = int(at);
     if (FPool->Items(i) == FActiveCell) FActiveCell = nullptr;
-    FPool->Delete(i);
+    OwnedPool()->Delete(i);
   }
   ReLayout(cols - 1);
 }
@@ -204,7 +207,7 @@ void TCustomTable::DeleteRow(int aRow) {
   const int start = int(int64_t(aRow) * cols);
   for (int i = int(std::min<int64_t>(int64_t(start) + cols, Count())) - 1; i >= start; --i) {
     if (FPool->Items(i) == FActiveCell) FActiveCell = nullptr;
-    FPool->Delete(i);
+    OwnedPool()->Delete(i);
   }
   ReLayout(cols);
 }

@@ -142,8 +142,10 @@ public:
 protected:
   // Record version 2.12; Param := aParam; visible; RCenter (0, 0).
   explicit TCustomTable(const TObjParam &aParam);
-  // The container's set-up (companions), the grab record, an owning pool.
+  // The container's set-up (companions), the grab record.
   void AfterConstruction() override;
+  // A pool that owns the cells.
+  std::unique_ptr<TAbObjectPool> NewPool() const override;
 
   // The cell under the point (every child searched), or null.
   TCommonObj *SearchCell(TRealPoint aPos);
@@ -180,7 +182,7 @@ public:
   TCommonObj *GetLinkedObj() override;
   void SetLinkedObj(TCommonObj *Value) override;
   // The table's pool holds cells, not partners.
-  TAbObjectPool *GetPartners() override { return nullptr; }
+  TAbObjPool *GetPartners() override { return nullptr; }
   // Unlinks when aObj is the partner or a composite holding it.
   void RemoveLink(TCommonObj *aObj) override;
   // The single-link rule, not an original input or output ("オリジ入力",

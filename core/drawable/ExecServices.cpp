@@ -1,10 +1,11 @@
 #include "core/drawable/ExecServices.h"
 
+#include "core/model/CoreContext.h"
+
 namespace lumora {
 
 TExecServices &ExecServices() {
-  static TExecServices services;
-  return services;
+  return TCoreContext::Get().Store<TExecServices>();
 }
 
 } // namespace lumora

@@ -53,7 +53,8 @@ struct TExecServices {
   IExecGrips *Grips = nullptr;
 };
 
-// The program's one set; presentation fills it, tests reset it.
+// The program's one set, a store of the program's context; presentation
+// fills it.
 TExecServices &ExecServices();
 
 } // namespace lumora

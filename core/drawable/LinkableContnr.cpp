@@ -37,12 +37,6 @@ TLinkableContnr::TLinkableContnr(const TObjParam &aParam) : TCustomCompo(aParam)
   FVisible = true;
 }
 
-TLinkableContnr::~TLinkableContnr() {
-  // The pool forgets its entries before the children read from the record
-  // are freed (members go before the base's pool).
-  if (FPool) FPool->Clear();
-}
-
 void TLinkableContnr::AfterConstruction() {
   TCustomCompo::AfterConstruction();
   TCommonObj::InitGrabInfo();
@@ -91,21 +85,6 @@ void TLinkableContnr::ReMake() {
 void TLinkableContnr::Paint(TCanvas &aCanvas) {
   if (FMaker) FMaker->Paint(aCanvas);
   TCustomCompo::Paint(aCanvas);
-}
-
-void TLinkableContnr::LoadChildren(TStream &aStream) {
-  // A pool that only refers forgets the former children before they are
-  // freed; an owning pool (a descendant's choice) frees them itself.
-  if (FPool) FPool->Clear();
-  FLoaded.Clear();
-  // Whatever was made before a failure is owned too.
-  struct Adopt {
-    TLinkableContnr &c;
-    ~Adopt() {
-      if (c.FPool && !c.FPool->OwnsObjects()) c.FLoaded.Adopt(*c.FPool, &c);
-    }
-  } adopt{*this};
-  TCustomCompo::LoadChildren(aStream);
 }
 
 // ---- TActContnr ----

@@ -9,9 +9,9 @@
 // TActContnrMake its maker and TContnrLink its link. The object trays and
 // the animation containers derive from TActContnr and TContnrLink.
 //
-// Ownership: the pool only refers to its entries (the partner is an object
-// of the page); the children read from the container's own record are owned
-// by the container and freed with it.
+// Ownership: the pool only lists its entries (the partner is an object of
+// the page); the children read from the container's own record are kept by
+// the container (TCustomCompo::AddObj) and freed with it.
 //
 // Option block of TActContnr: the action record (Int32 56, the 56-byte
 // block with the text reference 0, the text string); then, only for a
@@ -21,7 +21,6 @@
 #include <memory>
 
 #include "core/drawable/MakeObj.h"
-#include "core/drawable/OwnedChildren.h"
 #include "core/params/ActParam.h"
 #include "core/model/CustomCompo.h"
 #include "core/model/Link.h"
@@ -31,8 +30,6 @@ namespace lumora {
 class TLinkableContnr : public TCustomCompo {
   LUMORA_ABSTRACT_OBJECT(TLinkableContnr, TCustomCompo)
 public:
-  ~TLinkableContnr() override;
-
   // ---- TCommonObj ----
   TLink *GetLink() override { return FLink.get(); }
   // The link's partner; null without a link.
@@ -58,19 +55,12 @@ public:
   void Paint(TCanvas &aCanvas) override;
   TRealPoint BCenter() const override { return Anchor(); }
 
-  // ---- TCustomCompo ----
-  // The children of the record replace those of a former load; the
-  // container owns them.
-  void LoadChildren(TStream &aStream) override;
-
   // ---- Added here ----
   // The frame rectangle drawn around an anchor point.
   virtual TRect GetFrameRect(const TRealPoint &aCenter) = 0;
 
   TRealPoint Anchor() const { return FPolygon.empty() ? TRealPoint{0, 0} : FPolygon[0]; }
   void SetAnchor(TRealPoint aPoint);
-  // The children read from the record, which the container frees.
-  const TOwnedChildren &LoadedChildren() const { return FLoaded; }
 
 protected:
   // The composite's construction with a copy of aParam; polygon := the
@@ -80,7 +70,6 @@ protected:
   void AfterConstruction() override;
 
   std::unique_ptr<TLink> FLink; // null unless a descendant makes one
-  TOwnedChildren FLoaded;
 };
 
 class TActContnr : public TLinkableContnr {

@@ -15,12 +15,6 @@ namespace lumora {
 
 // ---- TRepreContnr ----
 
-TRepreContnr::~TRepreContnr() {
-  // A pool that only refers forgets its entries before the children read
-  // from the record are freed (members go before the base's pool).
-  if (FPool && !FPool->OwnsObjects()) FPool->Clear();
-}
-
 void TRepreContnr::DrawObj(TCanvas &aCanvas) {
   DrawObj(aCanvas, FPolygon);
 }
@@ -54,23 +48,6 @@ void TRepreContnr::ReMake() {
 
 bool TRepreContnr::RemoveObj(TCommonObj *&) {
   return true;
-}
-
-void TRepreContnr::LoadChildren(TStream &aStream) {
-  const bool refers = FPool && !FPool->OwnsObjects();
-  if (refers) {
-    FPool->Clear();
-    FLoaded.Clear();
-  }
-  // Whatever was made before a failure is owned too.
-  struct Adopt {
-    TRepreContnr &c;
-    bool refers;
-    ~Adopt() {
-      if (refers) c.FLoaded.Adopt(*c.FPool, &c);
-    }
-  } adopt{*this, refers};
-  TRepreCompo::LoadChildren(aStream);
 }
 
 int TRepreContnr::AnchorGrab(int pGrab) {
@@ -137,9 +114,8 @@ TExContnr::~TExContnr() {
   FMaker.reset();
 }
 
-void TExContnr::AfterConstruction() {
-  TRepreContnr::AfterConstruction();
-  FPool->SetOwnsObjects(true);
+std::unique_ptr<TAbObjectPool> TExContnr::NewPool() const {
+  return std::make_unique<TOwnedObjPool>();
 }
 
 void TExContnr::CreateMode(TSysMode) {

@@ -7,13 +7,13 @@
 // container whose bounds are those of its children and whose children
 // cannot be removed one by one.
 //
-// Ownership: a TRepreContnr's pool only refers to its entries (a pin lists
-// the objects of the page it holds); the children read from its own record
-// are owned by it and freed with it. TExContnr owns all its children.
+// Ownership: a TRepreContnr's pool only lists its entries (a pin lists the
+// objects of the page it holds); the children read from its own record are
+// kept by it (TCustomCompo::AddObj) and freed with it. TExContnr's pool owns
+// all its children (TOwnedObjPool).
 #include <memory>
 
 #include "core/drawable/MakeObj.h"
-#include "core/drawable/OwnedChildren.h"
 #include "core/model/CustomCompo.h"
 
 namespace lumora {
@@ -21,8 +21,6 @@ namespace lumora {
 class TRepreContnr : public TRepreCompo {
   LUMORA_ABSTRACT_OBJECT(TRepreContnr, TRepreCompo)
 public:
-  ~TRepreContnr() override;
-
   // ---- TCommonObj ----
   bool ICan(TActKind aTask) override { return aTask == atShow; }
   using TRepreCompo::DrawObj;
@@ -41,9 +39,6 @@ public:
   // ---- TCustomCompo ----
   // Answers True and removes nothing.
   bool RemoveObj(TCommonObj *&aObj) override;
-  // The children of the record replace those of a former load; a pool that
-  // only refers leaves them to the container, which frees them.
-  void LoadChildren(TStream &aStream) override;
 
   // ---- IRepresent: the grab model ----
   // DrawObj with the points given: the zoom is already in them.
@@ -69,8 +64,6 @@ public:
 
 protected:
   explicit TRepreContnr(const TObjParam &aParam) : TRepreCompo(aParam) {}
-
-  TOwnedChildren FLoaded;
 };
 
 // The generic container: its bounds are the union of its children's, and
@@ -90,8 +83,8 @@ public:
 
 protected:
   explicit TExContnr(const TObjParam &aParam);
-  // The pool owns the children.
-  void AfterConstruction() override;
+  // A pool that owns the children.
+  std::unique_ptr<TAbObjectPool> NewPool() const override;
 };
 
 // The maker that records its owner into its metafile.

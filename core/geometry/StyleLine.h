@@ -1,6 +1,7 @@
 #pragma once
-// The program-wide line painter. Polylines keep a reference to it when they
-// are made; its settings are the start-up ones and nothing draws with it.
+// The line painter. The program has one, in its context (StyleLine() in
+// core/model/CoreContext.h); polylines keep a reference to it when they are
+// made; its settings are the start-up ones and nothing draws with it.
 #include "core/geometry/Geometry.h"
 
 #include <cstdint>
@@ -16,8 +17,5 @@ public:
   std::vector<int32_t> Pattern{20, 20};
   int32_t UnitLength = 40;
 };
-
-// The one instance; it lives until the program ends.
-TStyleLine &StyleLine();
 
 } // namespace lumora

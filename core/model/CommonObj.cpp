@@ -298,9 +298,18 @@ void TCommonObj::WritePayload(TMetaStream &aStream) {
   }
 }
 
+TAbObjPool *TCommonObj::ListPool() const {
+  return FPool ? FPool->AsListing() : nullptr;
+}
+
+TOwnedObjPool *TCommonObj::OwnedPool() const {
+  return FPool ? FPool->AsOwned() : nullptr;
+}
+
 TCommonObj *TCommonObj::AddObj(TCommonObj *aObj) {
-  if (!FPool) FPool = std::make_unique<TAbObjPool>(false);
-  return FPool->AddObj(aObj);
+  if (!FPool) FPool = std::make_unique<TAbObjPool>();
+  TAbObjPool *list = ListPool();
+  return list ? list->AddObj(aObj) : nullptr;
 }
 
 std::unique_ptr<TCommonObj> TCommonObj::CopySelf(int64_t) {

@@ -38,6 +38,7 @@ namespace lumora {
 constexpr double kMaxCoordinate = 1e7;
 
 class IRepresent;
+class TAbObjPool;
 class TAbObjectPool;
 class TCanvas;
 class TCustomMaker;
@@ -47,6 +48,7 @@ class TLink;
 class TMakeInfo2;
 class TMetaStream;
 class TMouseEventHandler;
+class TOwnedObjPool;
 class TStream;
 // A mouse-state class of the shell; page objects only pass it on.
 class TObjEventClass;
@@ -195,8 +197,11 @@ public:
   // The class part of the record.
   virtual void ReadPayload(TMetaStream &aStream);
   virtual void WritePayload(TMetaStream &aStream);
-  // Adds aObj to the object's pool (made on first use, not owning) in
-  // layer and priority order; answers aObj.
+  // Lists aObj (a link partner, a target) in the object's pool in layer
+  // and priority order, never taking it over; answers aObj. A leaf's pool
+  // is made on first use and only lists. A composite whose pool owns its
+  // children lists nothing and answers null: children are handed to a
+  // composite with TCustomCompo::AddObj(std::unique_ptr).
   virtual TCommonObj *AddObj(TCommonObj *aObj);
   // A copy through the record, of the record's kind for the current mode,
   // with the same id and name. aId is not used.
@@ -216,7 +221,13 @@ public:
   // Sets the rubber-band pen and erases aRect.
   void EraseDraw(TCanvas &aCanvas, const TGrabRect &aRect);
   TCommonObj *MySelf() { return this; }
+  // The pool, for reading and moving its entries; null without one.
   TAbObjectPool *Pool() const { return FPool.get(); }
+  // The pool when it only lists (a leaf's partners, a container that
+  // refers to objects of its page); else null.
+  TAbObjPool *ListPool() const;
+  // The pool when it owns its objects (a page's, a book's); else null.
+  TOwnedObjPool *OwnedPool() const;
   // Mutual link: with aObj, aObj when it is in the pool; with null, the
   // first pool member that has this object in its own pool; else null.
   TCommonObj *相互Link(TCommonObj *aObj);

@@ -35,14 +35,49 @@ TCustomCompo::TCustomCompo() : TCustomCompo(TObjParam()) {}
 
 TCustomCompo::TCustomCompo(const TObjParam &aParam) {
   Param = aParam;
-  FPool = std::make_unique<TAbObjPool>(false);
   FRCenter = {0, 0};
+}
+
+TCustomCompo::~TCustomCompo() {
+  if (TAbObjPool *list = ListPool()) list->Clear();
+}
+
+std::unique_ptr<TAbObjectPool> TCustomCompo::NewPool() const {
+  return std::make_unique<TAbObjPool>();
 }
 
 void TCustomCompo::AfterConstruction() {
   TCommonObj::AfterConstruction();
+  FPool = NewPool();
   Param.ObjName = ObjInfo().Name;
   CreateMode(GetMakeInfo().SysMode);
+}
+
+TCommonObj *TCustomCompo::AddObj(std::unique_ptr<TCommonObj> aObj) {
+  if (!aObj) return nullptr;
+  if (TOwnedObjPool *owned = OwnedPool()) return owned->AddObj(std::move(aObj));
+  if (TAbObjPool *list = ListPool()) list->AddObj(aObj.get());
+  return FKept.Keep(std::move(aObj));
+}
+
+TCommonObj *TCustomCompo::Insert(int aIndex, std::unique_ptr<TCommonObj> aObj) {
+  if (!aObj) return nullptr;
+  if (TOwnedObjPool *owned = OwnedPool()) return owned->Insert(aIndex, std::move(aObj));
+  if (TAbObjPool *list = ListPool()) list->Insert(aIndex, aObj.get());
+  return FKept.Keep(std::move(aObj));
+}
+
+std::unique_ptr<TCommonObj> TCustomCompo::Extract(TCommonObj *aObj) {
+  if (TOwnedObjPool *owned = OwnedPool()) return owned->Extract(aObj);
+  TAbObjPool *list = ListPool();
+  if (!list || !list->Extract(aObj)) return nullptr;
+  return FKept.Release(aObj);
+}
+
+void TCustomCompo::ClearChildren() {
+  if (TOwnedObjPool *owned = OwnedPool()) owned->Clear();
+  if (TAbObjPool *list = ListPool()) list->Clear();
+  FKept.Clear();
 }
 
 TObjList TCustomCompo::Children() const {
@@ -308,7 +343,7 @@ std::unique_ptr<TCommonObj> TCustomCompo::ReadChild(TStream &aStream, TMetaStrea
 }
 
 void TCustomCompo::LoadChildren(TStream &aStream) {
-  if (FPool) FPool->Clear();
+  ClearChildren();
   // Only the objects made here enter the emptied pool, each in order: the
   // pool stays ordered, so their places are found by binary search.
   const TOrderedLoad ordered(FPool.get());
@@ -322,7 +357,7 @@ void TCustomCompo::LoadChildren(TStream &aStream) {
       ++TCoreContext::Get().ReadFaults; // the count promised more
       break;
     }
-    if (std::unique_ptr<TCommonObj> obj = ReadChild(aStream, record)) AddObj(obj.release());
+    if (std::unique_ptr<TCommonObj> obj = ReadChild(aStream, record)) AddObj(std::move(obj));
   }
 }
 

@@ -10,6 +10,13 @@
 //   record, and for a composite child its count and children in turn)
 //
 // Children flagged awNoSave are not written; the count is then patched.
+//
+// Ownership: a composite chooses its pool when it is made (NewPool). A
+// pool that owns its children (TOwnedObjPool: pages, books, tables) frees
+// them; a pool that only lists (TAbObjPool, the default) refers to objects
+// owned elsewhere, and the children the composite is handed itself (read
+// from its record, or given with AddObj(std::unique_ptr)) are kept by the
+// composite (TOwnedChildren) and freed with it.
 // Every walk over the children passes over an entry that is the composite
 // itself (only the search by id descends into it, and stops after 50
 // levels).
@@ -17,6 +24,7 @@
 
 #include "core/model/CommonObj.h"
 #include "core/model/Interfaces.h"
+#include "core/model/OwnedChildren.h"
 #include "platform/system/Exception.h"
 
 namespace lumora {
@@ -32,6 +40,32 @@ class EUnreadRecord : public EReadError {
 class TCustomCompo : public TCommonObj {
   LUMORA_ABSTRACT_OBJECT(TCustomCompo, TCommonObj)
 public:
+  // A pool that only lists forgets its entries before the children the
+  // composite keeps are freed.
+  ~TCustomCompo() override;
+
+  // ---- Children handed over ----
+  // Lists an object owned elsewhere (a link partner); see TCommonObj.
+  using TCommonObj::AddObj;
+  // Hands aObj to the composite, in layer and priority order: an owning
+  // pool takes it; a pool that only lists lists it, and the composite
+  // keeps it and frees it with itself (or at the next LoadChildren).
+  // Answers the object; null for null.
+  TCommonObj *AddObj(std::unique_ptr<TCommonObj> aObj);
+  // The same at aIndex, outside the layer order: an object taken out (with
+  // Extract) and put back at its index regains its place.
+  TCommonObj *Insert(int aIndex, std::unique_ptr<TCommonObj> aObj);
+  // Takes aObj out of the pool. Answers it when the composite owned it (a
+  // child of an owning pool, or one the composite keeps); null when the
+  // pool only listed it (nothing is freed) or does not hold it.
+  std::unique_ptr<TCommonObj> Extract(TCommonObj *aObj);
+  // Empties the pool: an owning pool frees its children; a pool that only
+  // lists forgets its entries, and the children the composite keeps are
+  // freed.
+  void ClearChildren();
+  // The children the composite keeps (its pool only lists).
+  const TOwnedChildren &LoadedChildren() const { return FKept; }
+
   // ---- TCommonObj ----
   // When the value changes: its own flag and every child's.
   void SetVisible(bool aVisible) override;
@@ -80,7 +114,8 @@ public:
   void ReName(int64_t aId) override;
 
   // ---- The composite's own operations ----
-  // Clears the pool, then reads the count and the children (ReadChild).
+  // ClearChildren, then reads the count and the children (ReadChild),
+  // each handed to the composite (AddObj).
   // A count that promises more children than the stream holds counts as a
   // read fault (TCoreContext::ReadFaults).
   virtual void LoadChildren(TStream &aStream);
@@ -122,13 +157,21 @@ public:
 protected:
   TCustomCompo();
   explicit TCustomCompo(const TObjParam &aParam);
-  // Param.ObjName := the class's kind name, then CreateMode with the making
-  // context's mode. A plain composite makes no grab record.
+  // The pool (NewPool), Param.ObjName := the class's kind name, then
+  // CreateMode with the making context's mode. A plain composite makes no
+  // grab record.
   void AfterConstruction() override;
+  // The pool the composite holds its children in, made once when the
+  // composite is made: a pool that only lists (TAbObjPool). Composites that
+  // own their children answer a TOwnedObjPool.
+  virtual std::unique_ptr<TAbObjectPool> NewPool() const;
 
   // The children other than the composite itself, in pool order (a copy,
   // so that operations may change the pool).
   TObjList Children() const;
+
+  // The children handed to a composite whose pool only lists.
+  TOwnedChildren FKept;
 };
 
 // The drawable composite.

@@ -40,15 +40,6 @@ bool HoldsPartner(TCommonObj *aObj, TCommonObj *aPartner) {
   return compo && compo->IndexOf(aPartner) >= 0;
 }
 
-// Runs aPool's operation with the pool not owning, so that partners taken
-// out or replaced are never freed, whoever owns the pool's objects.
-template <class F> void WithoutFreeing(TAbObjectPool &aPool, F &&aOperation) {
-  const bool owns = aPool.OwnsObjects();
-  aPool.SetOwnsObjects(false);
-  aOperation();
-  aPool.SetOwnsObjects(owns);
-}
-
 } // namespace
 
 // ---- TConcretaLink ----
@@ -63,8 +54,8 @@ void TConcretaLink::DrawDragLine(TCanvas &aCanvas, const TRealPoint &aFrom) {
   aCanvas.LineTo(FLinkPos.X, FLinkPos.Y);
 }
 
-TAbObjectPool *TConcretaLink::GetPartners() {
-  return FSelf->Pool();
+TAbObjPool *TConcretaLink::GetPartners() {
+  return FSelf->ListPool();
 }
 
 void TConcretaLink::DragLinkLine(int aX, int aY) {
@@ -102,7 +93,7 @@ TRect TConcretaLink::DrawLinkLine(TCanvas &aCanvas, const TRect &aClipRect) {
 }
 
 void TConcretaLink::ClearPartners() {
-  if (TAbObjectPool *pool = GetPartners()) WithoutFreeing(*pool, [pool] { pool->Clear(); });
+  if (TAbObjPool *pool = GetPartners()) pool->Clear();
 }
 
 // ---- TSingleLink ----
@@ -116,7 +107,7 @@ void TSingleLink::SetLink(int, TCommonObj *Value) {
 }
 
 TCommonObj *TSingleLink::GetLinkedObj() {
-  TAbObjectPool *pool = GetPartners();
+  TAbObjPool *pool = GetPartners();
   return pool && pool->Count() > 0 ? pool->Items(0) : nullptr;
 }
 
@@ -129,8 +120,7 @@ void TSingleLink::SetLinkedObj(TCommonObj *Value) {
     FSelf->AddObj(Value);
     return;
   }
-  TAbObjectPool *pool = GetPartners();
-  WithoutFreeing(*pool, [pool, Value] { pool->SetParts(0, Value); });
+  GetPartners()->SetParts(0, Value);
 }
 
 bool TSingleLink::IsLinked(TCommonObj *aObj) {
@@ -200,13 +190,13 @@ bool TMultiLink::DoLink(TCommonObj *aObj) {
 
 void TMultiLink::AddLink(TCommonObj *aObj) {
   if (!aObj) return;
-  TAbObjectPool *pool = GetPartners();
+  TAbObjPool *pool = GetPartners();
   if (!pool || pool->IndexOf(aObj) < 0) FSelf->AddObj(aObj);
 }
 
 void TMultiLink::RemoveLink(TCommonObj *pObj) {
   if (!pObj || LinkCount() == 0) return;
-  TAbObjectPool *pool = GetPartners();
+  TAbObjPool *pool = GetPartners();
   TCommonObj *target = pool->IndexOf(pObj) >= 0 ? pObj : nullptr;
   if (!target)
     for (TCommonObj *partner : *pool)
@@ -218,7 +208,7 @@ void TMultiLink::RemoveLink(TCommonObj *pObj) {
 }
 
 int TMultiLink::LinkCount() {
-  TAbObjectPool *pool = GetPartners();
+  TAbObjPool *pool = GetPartners();
   return pool ? pool->Count() : 0;
 }
 

@@ -4,9 +4,11 @@
 // targets, a container to the object it carries.
 //
 // The partners are held in the owner's own pool (TCommonObj::Pool; for a
-// composite owner that is its child list), never owned: taking a partner out
-// of a link never frees it. In the file the partners are stored as object ids
-// (UpdateLinkId before saving, UpdateLink after the page is loaded).
+// composite owner that is its child list), never owned: the partner list is
+// a pool that only lists (TAbObjPool), so taking a partner out of a link
+// never frees it. An owner whose pool owns its objects has no partner list.
+// In the file the partners are stored as object ids (UpdateLinkId before
+// saving, UpdateLink after the page is loaded).
 //
 // TLink is the abstract link, TConcretaLink the common implementation with
 // its two styles TSingleLink (one partner, entry 0 of the pool) and
@@ -22,7 +24,7 @@
 
 namespace lumora {
 
-class TAbObjectPool;
+class TAbObjPool;
 class TCanvas;
 class TCommonObj;
 class TLinkedObjIterator;
@@ -58,8 +60,9 @@ public:
   virtual TCommonObj *GetLinkedObj() = 0;
   // Sets or adds the partner.
   virtual void SetLinkedObj(TCommonObj *Value) = 0;
-  // The partner list: the owner's pool (null until the owner has one).
-  virtual TAbObjectPool *GetPartners() = 0;
+  // The partner list: the owner's pool when it only lists (null until the
+  // owner has one, and for an owner whose pool owns its objects).
+  virtual TAbObjPool *GetPartners() = 0;
   // Whether aObj, or a composite holding a partner, is linked.
   virtual bool IsLinked(TCommonObj *aObj) = 0;
   // Whether aObj may be linked now.
@@ -89,7 +92,7 @@ public:
   // Only while the loose end is set (both coordinates 0 or more): a line
   // from aFrom (rounded half to even) to the loose end.
   void DrawDragLine(TCanvas &aCanvas, const TRealPoint &aFrom) override;
-  TAbObjectPool *GetPartners() override;
+  TAbObjPool *GetPartners() override;
   // Not-XOR, width 1, in the rubber colour, from the owner's BCenter: erases
   // the segment drawn last, moves the loose end, draws the new segment.
   void DragLinkLine(int aX, int aY) override;
@@ -106,7 +109,7 @@ protected:
   TCommonObj *FSelf;
   TPoint FLinkPos{-1, -1};
 
-  // Takes every partner out of the owner's pool without freeing any.
+  // Takes every partner out of the partner list (which frees nothing).
   void ClearPartners();
 };
 
@@ -167,7 +170,7 @@ public:
   void SetLink(int, TCommonObj *) override {}
   TCommonObj *GetLinkedObj() override { return nullptr; }
   void SetLinkedObj(TCommonObj *) override {}
-  TAbObjectPool *GetPartners() override { return nullptr; }
+  TAbObjPool *GetPartners() override { return nullptr; }
   bool IsLinked(TCommonObj *) override { return false; }
   bool CanLink(TCommonObj *) override { return false; }
   bool DoLink(TCommonObj *) override { return false; }

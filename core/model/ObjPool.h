@@ -4,12 +4,22 @@
 // the back), the last index last (in front). AddObj and InsertObj keep the
 // entries ascending by Param.Layer, then Param.Priority.
 //
-// A pool owns its objects only when switched to owning (books own their
-// pages, pages their objects, a page's system-object holder its system
-// objects): an owning pool frees what it removes, clears or replaces, and
-// everything it holds when it is freed. Other pools only list. Moving an
-// object inside a pool never frees it.
+// Whether a pool owns what it holds is its type:
+//   TAbObjectPool  the ordered list every pool shares, with the operations
+//                  that read it and move entries inside it. It neither adds
+//                  nor takes out, and never frees.
+//   TAbObjPool     a pool that only lists (link partners, the references of
+//                  a container, a selection): it takes raw pointers, and
+//                  taking out, clearing or freeing it never frees an entry.
+//   TOwnedObjPool  a pool that owns its objects (a book's pages, a page's
+//                  objects, a table's cells): it is handed objects as
+//                  std::unique_ptr, hands them back as std::unique_ptr when
+//                  they are taken out (they keep their id, links and Param),
+//                  and frees what it removes, clears or replaces, and
+//                  everything it holds when it is freed.
+// Moving an object inside a pool never frees it.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/params/ObjTypes.h"
@@ -18,16 +28,19 @@
 namespace lumora {
 
 class TCommonObj;
+class TAbObjPool;
+class TOwnedObjPool;
 
 class TAbObjectPool {
 public:
-  explicit TAbObjectPool(bool aOwnsObjects = false) : FOwnsObjects(aOwnsObjects) {}
-  virtual ~TAbObjectPool();
+  virtual ~TAbObjectPool() = default;
   TAbObjectPool(const TAbObjectPool &) = delete;
   TAbObjectPool &operator=(const TAbObjectPool &) = delete;
 
-  bool OwnsObjects() const { return FOwnsObjects; }
-  void SetOwnsObjects(bool aOwns) { FOwnsObjects = aOwns; }
+  // The pool as a listing pool; null for a pool that owns its objects.
+  virtual TAbObjPool *AsListing() { return nullptr; }
+  // The pool as an owning pool; null for a pool that only lists.
+  virtual TOwnedObjPool *AsOwned() { return nullptr; }
 
   // While set, AddObj and InsertObj take the pool as ordered by layer and
   // priority and find the place by binary search, which gives the place the
@@ -41,55 +54,42 @@ public:
   int Count() const { return int(FItems.size()); }
   TCommonObj *Items(int i) const { return FItems.at(size_t(i)); }
   int IndexOf(const TCommonObj *aObj) const;
-  // Appends / inserts without regard to order.
-  void Add(TCommonObj *aObj) {
-    FOrdered = false;
-    FItems.push_back(aObj);
-  }
-  void Insert(int aIndex, TCommonObj *aObj);
-  // Takes aObj out without freeing it; answers it (null when absent).
-  TCommonObj *Extract(TCommonObj *aObj);
-  // Takes aObj out and frees it when the pool owns its objects; answers
-  // the index it had (-1 when absent).
-  int Remove(TCommonObj *aObj);
-  void Delete(int aIndex);
-  // Empties the pool, freeing the objects when it owns them.
-  void Clear();
-  // Moves the entry at aCurIndex to aNewIndex.
-  void Move(int aCurIndex, int aNewIndex);
   std::vector<TCommonObj *>::const_iterator begin() const { return FItems.begin(); }
   std::vector<TCommonObj *>::const_iterator end() const { return FItems.end(); }
+  // Moves the entry at aCurIndex to aNewIndex.
+  void Move(int aCurIndex, int aNewIndex);
 
-  // ---- Pool operations ----
+  // ---- Reading ----
   // The first object with that id; null when none.
-  virtual TCommonObj *GetObjs(int64_t Id) const = 0;
-  // When an object of that id is in the pool, Value is first taken out (if
-  // it is there); then Value is added with AddObj.
-  virtual void SetObjs(int64_t Id, TCommonObj *Value) = 0;
+  TCommonObj *GetObjs(int64_t Id) const;
   // The object at that index; null outside 0 .. Count - 1.
-  virtual TCommonObj *GetParts(int Id) const = 0;
-  // Replaces the object at an index below the count (an owning pool frees
-  // the one replaced); at or beyond the count adds Value with AddObj.
-  virtual void SetParts(int Id, TCommonObj *Value) = 0;
-  // Inserts in front of the objects of equal layer and priority; an object
-  // already in the pool stays where it is. Answers aObj.
-  virtual TCommonObj *AddObj(TCommonObj *aObj) = 0;
-  // Inserts behind the objects of equal layer and priority.
-  virtual TCommonObj *InsertObj(TCommonObj *aObj) = 0;
+  TCommonObj *GetParts(int Id) const;
   // Appends, in pool order, every object not yet in pObjList whose bounds
   // intersect pRect1 or pRect2.
-  virtual void GetOverlapObj(TObjList &pObjList, const TRect &pRect1, const TRect &pRect2) = 0;
+  void GetOverlapObj(TObjList &pObjList, const TRect &pRect1, const TRect &pRect2) const;
+
+  // ---- Moving ----
   // To the back of its layer-and-priority group; nothing when absent.
-  virtual void MoveBack(TCommonObj *aObj) = 0;
+  void MoveBack(TCommonObj *aObj);
   // To the front of its group; False when absent.
-  virtual bool MoveFront(TCommonObj *aObj) = 0;
+  bool MoveFront(TCommonObj *aObj);
   // aOrder <= 0: MoveFront; else to index min(aOrder, Count - 1), whatever
   // the layers; nothing when absent or already there.
-  virtual void MoveOrder(TCommonObj *aObj, int aOrder) = 0;
+  void MoveOrder(TCommonObj *aObj, int aOrder);
 
 protected:
+  TAbObjectPool() = default;
+
+  // The insertion index for aObj: in front of the objects of equal layer
+  // and priority (AddObj), or behind them (InsertObj, behind).
+  int OrderedIndex(const TCommonObj *aObj, bool behind) const;
+  // Whether aObj is listed (where the order would put it, when ordered).
+  bool Holds(const TCommonObj *aObj) const;
+  // Called after the entry at aFrom was taken out and put in again at aTo
+  // (an index of the list without it) by a move of this class.
+  virtual void Moved(int /*aFrom*/, int /*aTo*/) {}
+
   std::vector<TCommonObj *> FItems;
-  bool FOwnsObjects;
   bool FOrdered = false;
 };
 
@@ -110,25 +110,83 @@ private:
   TAbObjectPool *FPool;
 };
 
+// The pool that only lists: what it is given stays its owner's, and nothing
+// it does frees an entry.
 class TAbObjPool : public TAbObjectPool {
 public:
-  using TAbObjectPool::TAbObjectPool;
+  TAbObjPool() = default;
 
-  TCommonObj *GetObjs(int64_t Id) const override;
-  void SetObjs(int64_t Id, TCommonObj *Value) override;
-  TCommonObj *GetParts(int Id) const override;
-  void SetParts(int Id, TCommonObj *Value) override;
-  TCommonObj *AddObj(TCommonObj *aObj) override;
-  TCommonObj *InsertObj(TCommonObj *aObj) override;
-  void GetOverlapObj(TObjList &pObjList, const TRect &pRect1, const TRect &pRect2) override;
-  void MoveBack(TCommonObj *aObj) override;
-  bool MoveFront(TCommonObj *aObj) override;
-  void MoveOrder(TCommonObj *aObj, int aOrder) override;
+  TAbObjPool *AsListing() override { return this; }
+
+  // Appends / inserts without regard to order.
+  void Add(TCommonObj *aObj);
+  void Insert(int aIndex, TCommonObj *aObj);
+  // Takes aObj out; answers it (null when absent).
+  TCommonObj *Extract(TCommonObj *aObj);
+  // Takes aObj out; answers the index it had (-1 when absent).
+  int Remove(TCommonObj *aObj);
+  void Delete(int aIndex);
+  // Forgets every entry.
+  void Clear();
+  // When an object of that id is listed, Value is first taken out (if it
+  // is there); then Value is added with AddObj.
+  void SetObjs(int64_t Id, TCommonObj *Value);
+  // Puts Value in place of the entry at an index below the count; at or
+  // beyond the count adds Value with AddObj.
+  void SetParts(int Id, TCommonObj *Value);
+  // Inserts in front of the objects of equal layer and priority; an object
+  // already listed stays where it is. Answers aObj.
+  TCommonObj *AddObj(TCommonObj *aObj);
+  // Inserts behind the objects of equal layer and priority.
+  TCommonObj *InsertObj(TCommonObj *aObj);
+};
+
+// The pool that owns its objects. The entries are held as std::unique_ptr
+// in pool order; the list of the base mirrors them for reading.
+class TOwnedObjPool : public TAbObjectPool {
+public:
+  TOwnedObjPool() = default;
+  // Frees every object, in pool order.
+  ~TOwnedObjPool() override;
+
+  TOwnedObjPool *AsOwned() override { return this; }
+
+  // Appends / inserts without regard to order; answers the object (null
+  // for null).
+  TCommonObj *Add(std::unique_ptr<TCommonObj> aObj);
+  TCommonObj *Insert(int aIndex, std::unique_ptr<TCommonObj> aObj);
+  // Takes aObj out and hands it over; null when absent.
+  std::unique_ptr<TCommonObj> Extract(TCommonObj *aObj);
+  // Takes out the entry at aIndex and hands it over.
+  std::unique_ptr<TCommonObj> ExtractAt(int aIndex);
+  // Takes aObj out and frees it; answers the index it had (-1 when absent).
+  int Remove(TCommonObj *aObj);
+  // Takes out the entry at aIndex and frees it.
+  void Delete(int aIndex);
+  // Empties the pool, freeing the objects in pool order (each taken out
+  // first, so that none sees itself in the pool while it is freed).
+  void Clear();
+  // Value is added with AddObj (Id is not used: an object handed over
+  // cannot be in the pool already).
+  TCommonObj *SetObjs(int64_t Id, std::unique_ptr<TCommonObj> Value);
+  // Puts Value in place of the entry at an index below the count and hands
+  // back the object replaced (a null Value changes nothing); at or beyond
+  // the count adds Value with AddObj and answers null.
+  std::unique_ptr<TCommonObj> SetParts(int Id, std::unique_ptr<TCommonObj> Value);
+  // Inserts in front of the objects of equal layer and priority; answers
+  // the object (null for null).
+  TCommonObj *AddObj(std::unique_ptr<TCommonObj> aObj);
+  // Inserts behind the objects of equal layer and priority.
+  TCommonObj *InsertObj(std::unique_ptr<TCommonObj> aObj);
+
+protected:
+  void Moved(int aFrom, int aTo) override;
 
 private:
-  // The insertion index for aObj; behind selects InsertObj's rule.
-  int OrderedIndex(const TCommonObj *aObj, bool behind) const;
-  bool Holds(const TCommonObj *aObj) const;
+  TCommonObj *PutAt(int aIndex, std::unique_ptr<TCommonObj> aObj);
+
+  // The objects themselves, index for index as FItems lists them.
+  std::vector<std::unique_ptr<TCommonObj>> FOwned;
 };
 
 } // namespace lumora

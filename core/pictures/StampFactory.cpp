@@ -13,8 +13,8 @@
 #include "core/model/CustomMaker.h"
 #include "core/pictures/BitmapUnit.h"
 #include "core/support/AbstractError.h"
-#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
+#include "core/system/Utilities.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Metafile.h"
@@ -373,23 +373,12 @@ TStamp_ *TStampMaker::FindStamp(const QString &aName) const {
   return nullptr;
 }
 
-namespace {
-
-std::unique_ptr<TStampMaker> &StampMakerInstance() {
-  static std::unique_ptr<TStampMaker> instance;
-  return instance;
-}
-
-} // namespace
-
 TStampMaker &StampMaker() {
-  std::unique_ptr<TStampMaker> &instance = StampMakerInstance();
-  if (!instance) instance = std::make_unique<TStampMaker>();
-  return *instance;
+  return TCoreContext::Get().Store<TStampMaker>();
 }
 
 void ResetStampMaker() {
-  StampMakerInstance().reset();
+  TCoreContext::Get().Put(std::make_unique<TStampMaker>());
 }
 
 // ---- TStillbmp ----

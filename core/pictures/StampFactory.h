@@ -234,10 +234,10 @@ public:
   TStamp_ *FindStamp(const QString &aName) const override;
 };
 
-// The program-wide stamp store, made on first use and freed at exit.
+// The program-wide stamp store, in the program's context.
 TStampMaker &StampMaker();
-// Frees the program-wide store (with every picture and the window-size
-// hook); the next StampMaker() makes a fresh one. For shut-down and tests.
+// Puts a fresh store in its place (freeing every picture and the
+// window-size hook); for tests that need the pictures forgotten mid-way.
 void ResetStampMaker();
 
 // The render cache of one stamp-faced object.

@@ -10,8 +10,8 @@
 
 #include "core/model/CoreContext.h"
 #include "core/pictures/BitmapUnit.h"
-#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
+#include "core/system/Utilities.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/PngImage.h"
@@ -98,21 +98,12 @@ bool SameBitmap(const TGraphic *aLast, const TGraphic *aNew) {
          now->Image().convertToFormat(QImage::Format_ARGB32);
 }
 
-struct TStillState {
-  // [0] the program-wide store; a store put in place by the user-part board
-  // follows the one it keeps aside.
-  std::vector<std::unique_ptr<TStillMaker>> stores;
-  TClipboardInfo clipboard;
-  std::function<QDateTime()> clock;
-};
-
-TStillState &State() {
-  static TStillState state;
-  return state;
+TStillStores &State() {
+  return TCoreContext::Get().Store<TStillStores>();
 }
 
 QDateTime Now() {
-  const auto &clock = State().clock;
+  const auto &clock = State().Clock;
   return clock ? clock() : QDateTime::currentDateTime();
 }
 
@@ -552,39 +543,42 @@ QString StillFilePath(const QString &aFName) {
 
 // ---- Program-wide state ----
 
+TStillStores::TStillStores() {
+  Stores.push_back(std::make_unique<TStillMaker>());
+}
+
+TStillStores::~TStillStores() {
+  // The board's stores list stills of the stores they keep: free them first.
+  while (!Stores.empty())
+    Stores.pop_back();
+}
+
 TStillMaker &StillMaker() {
-  auto &stores = State().stores;
-  if (stores.empty()) stores.push_back(std::make_unique<TStillMaker>());
-  return *stores.back();
+  return *State().Stores.back();
 }
 
 TStillMaker &PutBoardStillMaker() {
   TStillMaker &kept = StillMaker();
-  auto &stores = State().stores;
+  auto &stores = State().Stores;
   stores.push_back(std::make_unique<TStillMaker>(&kept));
   return *stores.back();
 }
 
 void RestoreStillMaker() {
-  auto &stores = State().stores;
+  auto &stores = State().Stores;
   if (stores.size() > 1) stores.pop_back();
 }
 
 void ResetStillMaker() {
-  TStillState &state = State();
-  // The board's stores list stills of the stores they keep: free them first.
-  while (!state.stores.empty())
-    state.stores.pop_back();
-  state.clipboard = TClipboardInfo();
-  state.clock = nullptr;
+  TCoreContext::Get().Put(std::make_unique<TStillStores>());
 }
 
 TClipboardInfo &ClipboardInfo() {
-  return State().clipboard;
+  return State().Clipboard;
 }
 
 void SetStillClock(std::function<QDateTime()> aClock) {
-  State().clock = std::move(aClock);
+  State().Clock = std::move(aClock);
 }
 
 } // namespace lumora

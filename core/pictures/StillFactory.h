@@ -257,7 +257,27 @@ struct TClipboardInfo {
 // The empty string when none exists (or aFName is empty).
 QString StillFilePath(const QString &aFName);
 
-// The program-wide still store, made on first use.
+// The still stores of the program, a store of the program's context: the
+// program-wide still store, the stores the user-part board puts in its
+// place, the last clipboard picture and the clock that names clipboard
+// stills.
+class TStillStores {
+public:
+  // Makes the program-wide store.
+  TStillStores();
+  // Frees the board's stores before the ones they keep.
+  ~TStillStores();
+  TStillStores(const TStillStores &) = delete;
+  TStillStores &operator=(const TStillStores &) = delete;
+
+  // [0] the program-wide store; a store put in place by the user-part board
+  // follows the one it keeps aside.
+  std::vector<std::unique_ptr<TStillMaker>> Stores;
+  TClipboardInfo Clipboard;
+  std::function<QDateTime()> Clock;
+};
+
+// The still store in use: the program-wide one, or the user-part board's.
 TStillMaker &StillMaker();
 // Keeps the program-wide store aside and puts in its place a new empty store
 // whose parent is the kept one (the user-part board's store); answers it.
@@ -266,8 +286,9 @@ TStillMaker &PutBoardStillMaker();
 // store stay there) and puts the kept store back. Does nothing when no
 // store was put in place.
 void RestoreStillMaker();
-// Frees every store and forgets the last clipboard picture and the clock
-// (tests; exit).
+// Puts fresh still stores in place (every store freed, the last clipboard
+// picture and the clock forgotten); for tests that need the pictures
+// forgotten mid-way.
 void ResetStillMaker();
 // The program-wide last clipboard picture.
 TClipboardInfo &ClipboardInfo();

@@ -8,41 +8,34 @@
 
 namespace lumora {
 
-namespace {
-std::unique_ptr<TSysContext> &Instance() {
-  static std::unique_ptr<TSysContext> instance;
-  return instance;
-}
-} // namespace
-
 const QString &TSysContext::DefaultDataFolder() {
   static const QString folder = QStringLiteral("/Lumora算数");
   return folder;
 }
 
 void TSysContext::Start(const TProgramPaths &aPaths) {
-  Reset();
-  std::unique_ptr<TSysContext> context(new TSysContext());
+  TCoreContext &core = TCoreContext::Get();
+  core.Free<TSysContext>();
+  auto context = std::make_unique<TSysContext>();
   context->info_ = std::make_unique<TSysInfo>();
   context->info_->SetLumoraHolder(DefaultDataFolder());
   context->paths_ = aPaths;
-  Instance() = std::move(context);
-  if (TCoreContext::Started())
-    TCoreContext::Get().ScreenCanvas = [] { return Started() ? SysInfo().Canvas() : nullptr; };
+  core.Put(std::move(context));
+  core.ScreenCanvas = [] { return Started() ? SysInfo().Canvas() : nullptr; };
 }
 
 void TSysContext::Reset() {
-  Instance().reset();
+  if (TCoreContext::Started()) TCoreContext::Get().Free<TSysContext>();
 }
 
 bool TSysContext::Started() {
-  return Instance() != nullptr;
+  return TCoreContext::Optional<TSysContext>() != nullptr;
 }
 
 TSysContext &TSysContext::Get() {
-  auto &instance = Instance();
-  if (!instance) throw Exception(QStringLiteral("The system state has not been started"));
-  return *instance;
+  TSysContext *context = TCoreContext::Optional<TSysContext>();
+  if (!context) throw Exception(QStringLiteral("The system state has not been started"));
+  return *context;
 }
 
 void LoadStartupSettings(const TIniFile &aIni) {

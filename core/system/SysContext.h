@@ -1,8 +1,9 @@
 #pragma once
-// The program's one system state and the program paths. Start-up calls
-// StartSystemState() after the object model has started (TCoreContext);
-// shut-down calls TSysContext::Reset() before the object model is reset.
-// Tests call TSysContext::Start with paths of their own.
+// The program's one system state and the program paths, a store of the
+// program's context (TCoreContext), which must have started. The start of
+// the context (StartCore) makes it with StartSystemState() for the running
+// program; tests call TSysContext::Start with paths of their own, or start
+// without it.
 #include <QString>
 #include <memory>
 
@@ -20,9 +21,10 @@ public:
   static const QString &DefaultDataFolder();
 
   // Makes a fresh system state (an existing one is freed first) with the
-  // default data folder, and keeps the paths.
+  // default data folder, and keeps the paths; raises lumora::Exception when
+  // the program's context has not started.
   static void Start(const TProgramPaths &aPaths);
-  // Frees the system state and clears the paths.
+  // Frees the system state and the paths (the context itself stays).
   static void Reset();
   static bool Started();
   // The context; raises lumora::Exception when Start() has not run.
@@ -31,9 +33,11 @@ public:
   TSysInfo &Info() { return *info_; }
   const TProgramPaths &Paths() const { return paths_; }
 
-private:
   TSysContext() = default;
+  TSysContext(const TSysContext &) = delete;
+  TSysContext &operator=(const TSysContext &) = delete;
 
+private:
   std::unique_ptr<TSysInfo> info_;
   TProgramPaths paths_;
 };

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "core/model/CoreContext.h"
 #include "core/stream/MetaStream.h"
 #include "core/support/Instances.h"
 #include "core/system/SysContext.h"
@@ -78,11 +79,6 @@ QString WithoutTrailingSlash(QString path) {
 QString MadeFolder(const QString &folder) {
   if (folder.isEmpty() || !QDir().mkpath(folder) || !QFileInfo(folder).isDir()) return QString();
   return WithoutTrailingSlash(folder) + u'/';
-}
-
-std::unique_ptr<TTempFileList> &Instance() {
-  static std::unique_ptr<TTempFileList> instance;
-  return instance;
 }
 
 // Whether a is b or a folder above b (both canonical, without trailing '/').
@@ -250,20 +246,21 @@ void TTempFileList::Construct(const QString &dataFolder) {
 
 void TTempFileList::Construct(const QString &dataFolder, const QString &tempSetting,
                               const QString &programFolder) {
-  Free();
-  Instance() = std::make_unique<TTempFileList>(dataFolder, tempSetting, programFolder);
+  TCoreContext &context = TCoreContext::Get();
+  context.Free<TTempFileList>();
+  context.Put(std::make_unique<TTempFileList>(dataFolder, tempSetting, programFolder));
 }
 
 void TTempFileList::Free() {
-  Instance().reset();
+  if (TCoreContext::Started()) TCoreContext::Get().Free<TTempFileList>();
 }
 
 bool TTempFileList::Constructed() {
-  return Instance() != nullptr;
+  return TCoreContext::Optional<TTempFileList>() != nullptr;
 }
 
 TTempFileList &TTempFileList::Get() {
-  auto &instance = Instance();
+  TTempFileList *instance = TCoreContext::Optional<TTempFileList>();
   if (!instance) throw Exception(QStringLiteral("The temporary media folder has not been set up"));
   return *instance;
 }

@@ -142,10 +142,11 @@ public:
   TTempFileList(const TTempFileList &) = delete;
   TTempFileList &operator=(const TTempFileList &) = delete;
 
-  // The program-wide list. Construct reads Temp from the [ホルダー] section
-  // of the settings file (default ".\LM_Temp") and takes the program folder
-  // of the system state (which must have started); the second form takes the
-  // value and the program folder as given. An existing list is freed first.
+  // The program-wide list, a store of the program's context (which must
+  // have started). Construct reads Temp from the [ホルダー] section of the
+  // settings file (default ".\LM_Temp") and takes the program folder of the
+  // system state (which must have started); the second form takes the value
+  // and the program folder as given. An existing list is freed first.
   static void Construct(const QString &dataFolder);
   static void Construct(const QString &dataFolder, const QString &tempSetting,
                         const QString &programFolder);

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QScreen>
 
+#include "core/model/CoreContext.h"
 #include "core/stream/MetaStream.h"
 #include "platform/graphics/Picture.h"
 #include "shell/controls/Action.h"
@@ -17,15 +18,14 @@ namespace lumora {
 
 namespace {
 
-TOpening *gOpening = nullptr;
-
 // The back colour shown around the picture.
 constexpr TColor kOpeningBackColor = 10217645; // $9BE8AD
 
 } // namespace
 
 TOpening *Opening() {
-  return gOpening;
+  const TOpeningSlot *slot = TCoreContext::Optional<TOpeningSlot>();
+  return slot ? slot->Form : nullptr;
 }
 
 void CloseStartupPicture() {
@@ -34,7 +34,7 @@ void CloseStartupPicture() {
 
 TOpening::TOpening(QWidget *AOwner)
     : QWidget(AOwner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-  gOpening = this;
+  TCoreContext::Get().Store<TOpeningSlot>().Form = this;
   setWindowTitle(QStringLiteral("Opening"));
   P1Graphic1 = new TP1Graphic(this);
   P1Graphic1->SetBackColor(kOpeningBackColor);
@@ -46,7 +46,8 @@ TOpening::TOpening(QWidget *AOwner)
 }
 
 TOpening::~TOpening() {
-  if (gOpening == this) gOpening = nullptr;
+  TOpeningSlot *slot = TCoreContext::Optional<TOpeningSlot>();
+  if (slot && slot->Form == this) slot->Form = nullptr;
 }
 
 void TOpening::FormCreate() {

@@ -14,7 +14,7 @@ public:
   // The form's own parts (FormCreate): the picture loaded and the control
   // and form sized to it, centred, shown (not modal). The timer stays
   // disabled until the start-up sequence has painted the form. Becomes the
-  // program-wide Opening().
+  // program-wide Opening() (the program's context must have started).
   explicit TOpening(QWidget *AOwner = nullptr);
   // Clears the program-wide reference (FormDestroy).
   ~TOpening() override;
@@ -37,7 +37,14 @@ private:
   void FormClick();
 };
 
-// The start-up picture while it exists; null before and after.
+// The start-up picture's slot, a store of the program's context; the form
+// puts itself there while it exists.
+struct TOpeningSlot {
+  TOpening *Form = nullptr;
+};
+
+// The start-up picture while it exists; null before and after (and without
+// the program's context).
 TOpening *Opening();
 
 // Closes the start-up picture, when there is one, as its timer would: it

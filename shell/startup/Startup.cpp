@@ -170,7 +170,7 @@ void NewEmptyBook(TMetaBook &aBook) {
     std::unique_ptr<TAuthorPage> page = NewObject<TAuthorPage>();
     page->Name = page->CreateName(true);
     page->Param.SetObjValue(number);
-    aBook.AddObj(page.release());
+    aBook.AddObj(std::move(page));
   }
   TOpenBook(&aBook, QString()).Open(nullptr);
   aBook.SetPage(1);

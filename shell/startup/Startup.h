@@ -1,8 +1,8 @@
 #pragma once
 // The program's entry sequence: builds the long-lived windows and objects
 // in a fixed order, opens the document named on the command line (or an
-// empty new book), runs the event loop and shuts down. main() sets up the
-// object model, the system state and the temporary media folder before it.
+// empty new book), runs the event loop and shuts down. main() starts the
+// program's context (StartProgram) before it.
 #include <QMargins>
 #include <QRect>
 #include <QSize>

@@ -11,19 +11,20 @@
 
 #include "core/book/ActBlockList.h"
 #include "core/book/BookClasses.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/drawable/DummyDrawObj.h"
 #include "core/model/ClassRegistry.h"
-#include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/pictures/StampFactory.h"
 #include "core/pictures/StillFactory.h"
-#include "core/system/TempFiles.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"
+#include "core/system/TempFiles.h"
 #include "platform/system/ProcessList.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/books/AuthorBook.h"
 #include "shell/startup/BaseForm.h"
+#include "shell/startup/ProgramStart.h"
 #include "shell/startup/Startup.h"
 #include "shell/startup/VersionDlg.h"
 
@@ -46,25 +47,21 @@ protected:
     auto box = std::make_unique<TStderrMessageBox>();
     messages_ = box.get();
     SetMessageBox(std::move(box));
-    TCoreContext::Start();
-    RegisterCoreClasses(ObjClassList());
-    RegisterBookClasses(ObjClassList());
-    RegisterAuthorBookClasses(ObjClassList());
-    SetActBlockList(&ActBlockRegistry());
-    TProgramPaths paths;
-    paths.ProgramFolder = dir_.path() + u'/';
-    TSysContext::Start(paths);
+    TCoreStartup startup;
+    startup.RegisterClasses = RegisterProgramClasses;
+    startup.StartSystem = [this] {
+      TProgramPaths paths;
+      paths.ProgramFolder = dir_.path() + u'/';
+      TSysContext::Start(paths);
+    };
+    StartShell(startup);
     TBaseForm::Painting = false;
   }
   void TearDown() override {
     book_.reset();
     SetCurrentBook(nullptr);
-    TTempFileList::Free();
-    SetProcessList(nullptr);
-    ResetStampMaker();
-    ResetStillMaker();
-    TSysContext::Reset();
     TCoreContext::Reset();
+    SetProcessList(nullptr);
     SetMessageBox(nullptr);
   }
 
@@ -80,13 +77,13 @@ protected:
     for (int i = 2; i < aPages; ++i) {
       std::unique_ptr<TAuthorPage> page = NewObject<TAuthorPage>();
       page->Name = page->CreateName(true);
-      book->AddObj(page.release());
+      book->AddObj(std::move(page));
     }
     book->Pages(0)->Param.FaceColor = kGreen;
     std::unique_ptr<TDummyDrawObj> note = NewObject<TDummyDrawObj>();
     note->ReName(0);
 
-    book->Pages(1)->AddObj(note.release());
+    book->Pages(1)->AddObj(std::move(note));
     const QString path = dir_.path() + QStringLiteral("/saved.lmm");
     EXPECT_TRUE(book->SaveToFile(path, QString()));
     book->CloseBook();
@@ -206,7 +203,7 @@ TEST_F(StartupTest, BookWithOnlyTheCommonPageShowsPageZero) {
   SetCurrentBook(one.get());
   std::unique_ptr<TAuthorPage> page = NewObject<TAuthorPage>();
   page->Name = page->CreateName(true);
-  one->AddObj(page.release());
+  one->AddObj(std::move(page));
   const QString path = dir_.path() + QStringLiteral("/common.lmm");
   ASSERT_TRUE(one->SaveToFile(path, QString()));
   one.reset();

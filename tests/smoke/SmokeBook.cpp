@@ -7,14 +7,11 @@
 #include <QStringList>
 #include <cstdio>
 
-#include "core/book/ActBlockList.h"
-#include "core/book/BookClasses.h"
 #include "core/drawable/DummyDrawObj.h"
-#include "core/model/ClassRegistry.h"
-#include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/system/SysContext.h"
 #include "shell/books/AuthorBook.h"
+#include "shell/startup/ProgramStart.h"
 #include "shell/startup/Startup.h"
 
 int main(int argc, char **argv) {
@@ -29,12 +26,10 @@ int main(int argc, char **argv) {
   }
   QGuiApplication app(argc, argv);
   using namespace lumora;
-  TCoreContext::Start();
-  RegisterCoreClasses(ObjClassList());
-  RegisterBookClasses(ObjClassList());
-  RegisterAuthorBookClasses(ObjClassList());
-  SetActBlockList(&ActBlockRegistry());
-  StartSystemState();
+  TCoreStartup startup;
+  startup.RegisterClasses = RegisterProgramClasses;
+  startup.StartSystem = StartSystemState;
+  StartShell(startup);
   bool saved = false;
   {
     std::unique_ptr<TAuthorBook> book = NewObject<TAuthorBook>();
@@ -47,12 +42,11 @@ int main(int argc, char **argv) {
     // A placeholder shows its note centred on the top-left corner of its
     // fixed bounds: (-56, -25) - (57, 25), so its frame runs down x = 56.
 
-    book->Pages(1)->AddObj(note.release());
+    book->Pages(1)->AddObj(std::move(note));
     saved = book->SaveToFile(QString::fromLocal8Bit(argv[1]), QString());
     book->CloseBook();
     SetCurrentBook(nullptr);
   }
-  TSysContext::Reset();
   TCoreContext::Reset();
   return saved ? 0 : 1;
 }

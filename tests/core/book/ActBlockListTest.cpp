@@ -34,7 +34,7 @@ protected:
     if (aWithId) obj->ReName(0);
     obj->Name = aName;
     obj->Place(Square(0, 0, 5));
-    return static_cast<T *>(page_->AddObj(obj.release()));
+    return static_cast<T *>(page_->AddObj(std::move(obj)));
   }
 
   TActBlockList list_;

@@ -68,8 +68,6 @@ void TBookTestBroken::WritePayload(TMetaStream &) {
 void BookTest::SetUp() {
   StampTest::SetUp();
   ASSERT_TRUE(bookDir_.isValid());
-  ResetStillMaker();
-  SetVersionQuestion(nullptr);
   SetMessageBox(nullptr);
   TObjClassList &classes = ObjClassList();
   RegisterBookClasses(classes);
@@ -83,9 +81,7 @@ void BookTest::SetUp() {
 void BookTest::TearDown() {
   SetCurrentBook(nullptr);
   books_.clear();
-  SetVersionQuestion(nullptr);
   SetMessageBox(nullptr);
-  ResetStillMaker();
   StampTest::TearDown();
 }
 
@@ -103,7 +99,7 @@ TBookTestBook *BookTest::NewBook(int aPages) {
 TBookTestPage *BookTest::AddPage(TMetaBook &aBook) {
   std::unique_ptr<TBookTestPage> page = NewObject<TBookTestPage>();
   page->Name = page->CreateName(true);
-  return static_cast<TBookTestPage *>(aBook.AddObj(page.release()));
+  return static_cast<TBookTestPage *>(aBook.AddObj(std::move(page)));
 }
 
 QString BookTest::BookPath(const QString &aName) const {

@@ -79,12 +79,12 @@ protected:
   TBookTestPage *AddPage(TMetaBook &aBook);
   // A figure of class T with its own id on aPage.
   template <class T = TTestRect>
-  T *AddTo(TCommonObj *aPage, const QString &aName, std::vector<TRealPoint> aPoints) {
+  T *AddTo(TCustomCompo *aPage, const QString &aName, std::vector<TRealPoint> aPoints) {
     std::unique_ptr<T> obj = NewObject<T>();
     obj->ReName(0);
     obj->Name = aName;
     obj->Place(std::move(aPoints));
-    return static_cast<T *>(aPage->AddObj(obj.release()));
+    return static_cast<T *>(aPage->AddObj(std::move(obj)));
   }
   // A path in the fixture's folder for books.
   QString BookPath(const QString &aName) const;

@@ -19,18 +19,18 @@ protected:
   // A test figure named aName with the given points, with an id of its own,
   // added to aCompo.
   template <class T = TTestRect>
-  T *AddTo(TCommonObj *aCompo, const QString &aName, std::vector<TRealPoint> aPoints) {
+  T *AddTo(TCustomCompo *aCompo, const QString &aName, std::vector<TRealPoint> aPoints) {
     std::unique_ptr<T> obj = NewObject<T>();
     obj->ReName(0);
     obj->Name = aName;
     obj->Place(std::move(aPoints));
-    return static_cast<T *>(aCompo->AddObj(obj.release()));
+    return static_cast<T *>(aCompo->AddObj(std::move(obj)));
   }
-  template <class T = TIterPart> T *AddPart(TCommonObj *aCompo, const QString &aName) {
+  template <class T = TIterPart> T *AddPart(TCustomCompo *aCompo, const QString &aName) {
     std::unique_ptr<T> part = NewObject<T>();
     part->ReName(0);
     part->Name = aName;
-    return static_cast<T *>(aCompo->AddObj(part.release()));
+    return static_cast<T *>(aCompo->AddObj(std::move(part)));
   }
   static QStringList Walk(THasNext &aIt) {
     QStringList names;
@@ -139,7 +139,7 @@ protected:
     for (int i = 0; i < 3; ++i) {
       std::unique_ptr<TBookTestPage> page = NewObject<TBookTestPage>();
       page->ReName(0);
-      pages_[i] = static_cast<TMetaPage *>(book_->AddObj(page.release()));
+      pages_[i] = static_cast<TMetaPage *>(book_->AddObj(std::move(page)));
     }
     Still(pages_[0], "s0", "common.png");
     AddTo(pages_[1], "fig", Square(0, 0, 5));
@@ -156,10 +156,9 @@ protected:
   }
   void TearDown() override {
     book_.reset();
-    ResetStillMaker();
     IteratorsTest::TearDown();
   }
-  void Still(TCommonObj *aCompo, const QString &aName, const QString &aFile) {
+  void Still(TCustomCompo *aCompo, const QString &aName, const QString &aFile) {
     AddTo<TIterStill>(aCompo, aName, Square(0, 0, 5))->Param.Text = aFile;
   }
   int UseCount(const QString &aFile) { return StillMaker().FindStill(aFile)->fUseCount; }

@@ -84,7 +84,7 @@ QByteArray HeaderFile(const QString &aHeader) {
 class BookFileTest : public BookTest {
 protected:
   // A stamp of the picture file on aPage, with its own id.
-  TTestPictureStamp *AddStampTo(TCommonObj *aPage, const QString &aFile, double aX) {
+  TTestPictureStamp *AddStampTo(TCustomCompo *aPage, const QString &aFile, double aX) {
     std::unique_ptr<TTestPictureStamp> stamp = NewObject<TTestPictureStamp>();
     stamp->Param.Text = aFile;
     CreatingStampSize() = 40;
@@ -93,7 +93,7 @@ protected:
     stamp->Move({aX, 10});
     stamp->ReMake();
     stamp->ReName(0);
-    return static_cast<TTestPictureStamp *>(aPage->AddObj(stamp.release()));
+    return static_cast<TTestPictureStamp *>(aPage->AddObj(std::move(stamp)));
   }
 };
 

@@ -274,14 +274,15 @@ TEST_F(MetaBookTest, ExchangedPageReplacesAndFreesTheOldOne) {
   TBookTestBook *book = NewBook(3);
   book->SetPage(2);
   const int alive = gAlive; // the fixture's own objects
-  book->Pages(2)->AddObj(Figure(QStringLiteral("old"), Square(0, 0, 5)).release());
+  book->Pages(2)->AddObj(Figure(QStringLiteral("old"), Square(0, 0, 5)));
   EXPECT_EQ(gAlive, alive + 1);
   int fired = 0;
   book->OnPage = [&](TMetaBook *) { ++fired; };
 
-  TBookTestPage *fresh = NewObject<TBookTestPage>().release();
+  std::unique_ptr<TBookTestPage> made = NewObject<TBookTestPage>();
+  TBookTestPage *fresh = made.get();
   fresh->Param.SetObjValue(2);
-  book->ExchangePage(fresh);
+  EXPECT_EQ(book->ExchangePage(std::move(made)), fresh);
   EXPECT_EQ(gAlive, alive);
   EXPECT_EQ(book->Pages(2), fresh);
   EXPECT_EQ(book->WorkPage, fresh);
@@ -289,19 +290,21 @@ TEST_F(MetaBookTest, ExchangedPageReplacesAndFreesTheOldOne) {
   EXPECT_EQ(fired, 1);
 
   // A new common page becomes the common page of the pages that had the old.
-  TBookTestPage *common = NewObject<TBookTestPage>().release();
+  made = NewObject<TBookTestPage>();
+  TBookTestPage *common = made.get();
   common->Param.SetObjValue(0);
   book->Pages(1)->SetPage0(book->Pages(0));
-  book->ExchangePage(common);
+  book->ExchangePage(std::move(made));
   EXPECT_EQ(book->Pages(0), common);
   EXPECT_EQ(book->Pages(1)->Page0(), common);
   EXPECT_EQ(book->Pages(1)->Page0Id(), common->Id());
   EXPECT_EQ(book->WorkPage, common);
 
   // A number beyond the book adds the page.
-  TBookTestPage *extra = NewObject<TBookTestPage>().release();
+  made = NewObject<TBookTestPage>();
+  TBookTestPage *extra = made.get();
   extra->Param.SetObjValue(7);
-  book->ExchangePage(extra);
+  book->ExchangePage(std::move(made));
   EXPECT_EQ(book->Count(), 4);
   EXPECT_EQ(book->Pages(3), extra);
 }
@@ -311,15 +314,15 @@ TEST_F(MetaBookTest, RemovedObjectLeavesEveryLinkAndIsFreed) {
   book->SetPage(1);
   TMetaPage *page = book->Pages(1);
   const int alive = gAlive; // the fixture's own objects
-  TCommonObj *target = page->AddObj(Figure(QStringLiteral("t"), Square(0, 0, 5)).release());
+  TCommonObj *target = page->AddObj(Figure(QStringLiteral("t"), Square(0, 0, 5)));
   TTestConductor *direct = AddTo<TTestConductor>(page, QStringLiteral("c"), RectPoints(0, 0, 5, 5));
   direct->SetLinkedObj(target);
   std::unique_ptr<TTestGroup> group = NewObject<TTestGroup>();
   TTestConductor *inner =
       AddTo<TTestConductor>(group.get(), QStringLiteral("i"), RectPoints(0, 0, 5, 5));
   inner->SetLinkedObj(target);
-  TCommonObj *nested = group->AddObj(Figure(QStringLiteral("n"), Square(9, 9, 5)).release());
-  page->AddObj(group.release());
+  TCommonObj *nested = group->AddObj(Figure(QStringLiteral("n"), Square(9, 9, 5)));
+  page->AddObj(std::move(group));
   ASSERT_EQ(gAlive, alive + 3); // the group counts too
 
   TCommonObj *removing = target;
@@ -331,16 +334,17 @@ TEST_F(MetaBookTest, RemovedObjectLeavesEveryLinkAndIsFreed) {
   // An object inside a compound is given up by the compound.
   EXPECT_TRUE(page->RemoveObj(nested));
   EXPECT_EQ(gAlive, alive + 1);
-  TCommonObj *stranger = Figure(QStringLiteral("s"), Square(0, 0, 1)).release();
+  std::unique_ptr<TTestFigure> strangerObj = Figure(QStringLiteral("s"), Square(0, 0, 1));
+  TCommonObj *stranger = strangerObj.get();
   EXPECT_FALSE(page->RemoveObj(stranger));
-  delete stranger;
+  EXPECT_EQ(stranger, strangerObj.get());
 
   // An object in a part inside a part is found at its depth.
   std::unique_ptr<TIterPart> outer = NewObject<TIterPart>();
   std::unique_ptr<TIterPart> inner2 = NewObject<TIterPart>();
-  TCommonObj *deep = inner2->AddObj(Figure(QStringLiteral("d"), Square(1, 1, 2)).release());
-  outer->AddObj(inner2.release());
-  page->AddObj(outer.release());
+  TCommonObj *deep = inner2->AddObj(Figure(QStringLiteral("d"), Square(1, 1, 2)));
+  outer->AddObj(std::move(inner2));
+  page->AddObj(std::move(outer));
   const int before = gAlive;
   EXPECT_TRUE(page->RemoveObj(deep));
   EXPECT_EQ(deep, nullptr);
@@ -357,7 +361,7 @@ TEST_F(MetaBookTest, ClosingTheBookFreesItsPagesAndClearsTheBlocks) {
   opener.SetPage(2);
   EXPECT_EQ(book->Param.Value2(), 2);
   const int alive = gAlive; // the fixture's own objects
-  book->Pages(1)->AddObj(Figure(QStringLiteral("f"), Square(0, 0, 5)).release());
+  book->Pages(1)->AddObj(Figure(QStringLiteral("f"), Square(0, 0, 5)));
   book->CloseBook();
   SetActBlockList(nullptr);
   EXPECT_EQ(book->Count(), 0);

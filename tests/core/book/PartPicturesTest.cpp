@@ -17,7 +17,7 @@ protected:
     BookTest::SetUp();
     ObjClassList().Add<TIterPart>();
   }
-  TTestPictureStamp *AddStampTo(TCommonObj *aCompo, const QString &aFile) {
+  TTestPictureStamp *AddStampTo(TCustomCompo *aCompo, const QString &aFile) {
     std::unique_ptr<TTestPictureStamp> stamp = NewObject<TTestPictureStamp>();
     stamp->Param.Text = aFile;
     CreatingStampSize() = 40;
@@ -25,7 +25,7 @@ protected:
     stamp->InitGrabInfo();
     stamp->ReMake();
     stamp->ReName(0);
-    return static_cast<TTestPictureStamp *>(aCompo->AddObj(stamp.release()));
+    return static_cast<TTestPictureStamp *>(aCompo->AddObj(std::move(stamp)));
   }
   // Books the fuzz target starts from: copied into the folder named by
   // LUMORA_SAVE_FUZZ_SEEDS when it is set.
@@ -45,7 +45,7 @@ TEST_F(PartPicturesTest, PicturesUsedOnlyInsideAPartAreKeptBySaving) {
   WriteProgramFile(QStringLiteral("unused.png"), PlainPng(3, 3, kRed));
   TBookTestBook *book = NewBook(2);
   TIterPart *part =
-      static_cast<TIterPart *>(book->Pages(1)->AddObj(NewObject<TIterPart>().release()));
+      static_cast<TIterPart *>(book->Pages(1)->AddObj(NewObject<TIterPart>()));
   part->ReName(0);
   AddStampTo(part, QStringLiteral("quad.png"));
   TStill_ *still = StillMaker()._Create(ProgramPath(QStringLiteral("still.png")));

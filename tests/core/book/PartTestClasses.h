@@ -62,8 +62,10 @@ protected:
   TIterPart() = default;
   void AfterConstruction() override {
     TLmCompo::AfterConstruction();
-    FPool->SetOwnsObjects(true);
     FVisible = true;
+  }
+  std::unique_ptr<TAbObjectPool> NewPool() const override {
+    return std::make_unique<TOwnedObjPool>();
   }
 };
 

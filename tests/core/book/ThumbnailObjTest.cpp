@@ -18,7 +18,7 @@ protected:
     // The left half of the page is a red rectangle.
     std::unique_ptr<TTestRect> rect = NewObject<TTestRect>();
     rect->Place(RectPoints(0, 0, 400, 600));
-    page_->AddObj(rect.release());
+    page_->AddObj(std::move(rect));
   }
   std::unique_ptr<TThumbnail> Thumb() {
     std::unique_ptr<TCommonObj> obj = ObjClassList().CreateObject(QStringLiteral("サムネール"));

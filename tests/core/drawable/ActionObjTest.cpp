@@ -235,7 +235,7 @@ TEST_F(ActionObjTest, MultiLinkTargetsAreStoredByIdAndResolved) {
     auto f = Figure(QStringLiteral("f%1").arg(i), Square(i * 20, 0, 10), 0, i);
     f->SetId(100 + i);
     targets[i] = f.get();
-    page->AddObj(f.release());
+    page->AddObj(std::move(f));
   }
   std::unique_ptr<TTestMultiAct> act = NewObject<TTestMultiAct>();
   act->ActParam = SampleParam();
@@ -283,15 +283,15 @@ TEST_F(ActionObjTest, ActionsRoundTripThroughAPage) {
   auto target = Figure(QStringLiteral("target"), Square(0, 0, 10));
   target->SetId(7);
   TTestFigure *t = target.get();
-  page->AddObj(target.release());
+  page->AddObj(std::move(target));
   std::unique_ptr<TTestSingleAct> single = Single();
   single->ActParam = SampleParam();
   single->Move({60, 40}, nullptr, false);
   ASSERT_TRUE(single->Link()->DoLink(t));
   std::unique_ptr<TTestMultiAct> multi = NewObject<TTestMultiAct>();
   ASSERT_TRUE(multi->Link()->DoLink(t));
-  page->AddObj(single.release());
-  page->AddObj(multi.release());
+  page->AddObj(std::move(single));
+  page->AddObj(std::move(multi));
   page->UpdateLinkId();
 
   TMetaStream s;

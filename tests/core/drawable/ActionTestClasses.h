@@ -183,8 +183,9 @@ protected:
   TTestCustomActor() : TTestFigure(DefaultParam(QStringLiteral("テスト独自"))) {}
 };
 
-class TTestAnimator : public TTestGroup {
-  LUMORA_OBJECT(TTestAnimator, TTestGroup)
+// An animator "テスト動画": it lists objects of its page (awAnimate).
+class TTestAnimator : public TTestListGroup {
+  LUMORA_OBJECT(TTestAnimator, TTestListGroup)
 public:
   static TObjInfo GetObjInfo();
 };

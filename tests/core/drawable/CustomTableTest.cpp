@@ -237,10 +237,10 @@ TEST_F(CustomTableTest, TableRoundTripsWithItsCellsAndConductor) {
   std::unique_ptr<TCommonObj> made = ObjClassList().CreateObject(QStringLiteral("伝送路"));
   auto *conductor = static_cast<TTestFigure *>(made.get());
   conductor->SetId(9);
-  page->AddObj(made.release());
+  page->AddObj(std::move(made));
   std::unique_ptr<TTestTable> table = Table(3, 2);
   ASSERT_TRUE(table->Link()->DoLink(conductor));
-  page->AddObj(table.release());
+  page->AddObj(std::move(table));
 
   TMetaStream s;
   page->SaveToStream(s);
@@ -341,8 +341,8 @@ TEST_F(CustomTableTest, GenericContainerBoundsAndRemoval) {
   std::unique_ptr<TCommonObj> made = ObjClassList().CreateObject(QStringLiteral("テスト一括"));
   auto *box = static_cast<TExContnr *>(made.get());
   EXPECT_TRUE(box->BoundsRect().IsEmpty());
-  box->AddObj(Figure(QStringLiteral("a"), Square(0, 0, 10)).release());
-  box->AddObj(Figure(QStringLiteral("b"), Square(20, 20, 10)).release());
+  box->AddObj(Figure(QStringLiteral("a"), Square(0, 0, 10)));
+  box->AddObj(Figure(QStringLiteral("b"), Square(20, 20, 10)));
   EXPECT_EQ(box->BoundsRect(), (TRect{0, 0, 30, 30}));
   TCommonObj *child = box->Pool()->Items(0);
   try {
@@ -363,7 +363,7 @@ TEST_F(CustomTableTest, DrawableContainerOwnsOnlyWhatItReads) {
   std::unique_ptr<TTestPage> page = Page();
   auto figure = Figure(QStringLiteral("held"), Square(0, 0, 10));
   TTestFigure *held = figure.get();
-  page->AddObj(figure.release());
+  page->AddObj(std::move(figure));
   std::unique_ptr<TCommonObj> holder = ObjClassList().CreateObject(QStringLiteral("テスト容器"));
   auto *h = static_cast<TRepreContnr *>(holder.get());
   h->SetPolygon(Square(0, 0, 40));
@@ -418,13 +418,12 @@ TEST_F(CustomTableTest, AnimatorHoldsObjects) {
   std::unique_ptr<TTestPage> page = Page();
   auto figure = Figure(QStringLiteral("f"), Square(0, 0, 10));
   TTestFigure *f = figure.get();
-  page->AddObj(figure.release());
+  page->AddObj(std::move(figure));
   auto loose = Figure(QStringLiteral("loose"), Square(0, 0, 10));
   std::unique_ptr<TCommonObj> made = ObjClassList().CreateObject(QStringLiteral("テスト動画"));
   TCommonObj *animator = made.get();
-  animator->Pool()->SetOwnsObjects(false);
   animator->AddObj(f);
-  page->AddObj(made.release());
+  page->AddObj(std::move(made));
 
   EXPECT_TRUE(IsInAnimator(f, animator));
   EXPECT_FALSE(IsInAnimator(loose.get(), animator));

@@ -196,9 +196,7 @@ void DrawTest::SetUp() {
 }
 
 void DrawTest::TearDown() {
-  ExecServices() = {};
   page_.reset();
-  TSysContext::Reset();
   ModelTest::TearDown();
 }
 
@@ -206,7 +204,7 @@ TTestActor *DrawTest::AddActor(const QString &aName, TExeType aType) {
   std::unique_ptr<TTestActor> actor = NewObject<TTestActor>();
   actor->Name = aName;
   actor->ActParam.ExeType = aType;
-  return static_cast<TTestActor *>(page_->AddObj(actor.release()));
+  return static_cast<TTestActor *>(page_->AddObj(std::move(actor)));
 }
 
 std::vector<TRealPoint> RectPoints(double l, double t, double r, double b) {

@@ -174,7 +174,7 @@ protected:
     std::unique_ptr<T> obj = NewObject<T>();
     obj->Name = aName;
     obj->Place(std::move(aPoints));
-    return static_cast<T *>(page_->AddObj(obj.release()));
+    return static_cast<T *>(page_->AddObj(std::move(obj)));
   }
   TTestActor *AddActor(const QString &aName, TExeType aType);
 

@@ -100,8 +100,7 @@ TEST_F(LinkableContnrTest, ContainerIsNeverNestedInItself) {
   EXPECT_EQ(inner->LinkedObj(), nullptr);
 
   // A stored id naming the page the container lies on is not linked.
-  TTestTray *onPage = Tray().release();
-  page->AddObj(onPage);
+  auto *onPage = static_cast<TTestTray *>(page->AddObj(Tray()));
   onPage->SetLinkedId(500);
   page->UpdateLink(nullptr);
   EXPECT_EQ(onPage->LinkedObj(), nullptr);
@@ -152,11 +151,11 @@ TEST_F(LinkableContnrTest, PartnerIsResolvedAndStoredChildrenAreFreed) {
   auto partner = Figure(QStringLiteral("partner"), Square(0, 0, 10));
   partner->SetId(7);
   TTestFigure *p = partner.get();
-  page->AddObj(partner.release());
+  page->AddObj(std::move(partner));
   std::unique_ptr<TTestTray> tray = Tray();
   tray->Move({100, 50}, nullptr, false);
   ASSERT_TRUE(tray->Link()->DoLink(p));
-  page->AddObj(tray.release());
+  page->AddObj(std::move(tray));
   page->UpdateLinkId();
 
   TMetaStream s;

@@ -49,7 +49,7 @@ protected:
     std::unique_ptr<TTestFigure> f = Figure(aName, std::move(aPoints), 0, aPriority);
     f->Param.FaceColor = aFace;
     f->Maker()->Update();
-    return static_cast<TTestFigure *>(page_->AddObj(f.release()));
+    return static_cast<TTestFigure *>(page_->AddObj(std::move(f)));
   }
 
   FakeWindow window_;

@@ -23,16 +23,15 @@ protected:
   // A page holding a, a group (g1, g2, g3) and c, back to front.
   std::unique_ptr<TTestPage> PageWithGroup() {
     std::unique_ptr<TTestPage> page = Page();
-    page->AddObj(Figure(QStringLiteral("a"), Square(0, 0, 10), 0, 1).release());
-    std::unique_ptr<TCommonObj> group =
-        ObjClassList().CreateObject(QStringLiteral("テストグループ"));
+    page->AddObj(Figure(QStringLiteral("a"), Square(0, 0, 10), 0, 1));
+    std::unique_ptr<TTestGroup> group = NewObject<TTestGroup>();
     group->Name = QStringLiteral("g");
     group->Param.Layer = 0;
     group->Param.Priority = 2;
     for (const char *n : {"g1", "g2", "g3"})
-      group->AddObj(Figure(QString::fromLatin1(n), Square(20, 0, 10), 0, 1).release());
-    page->AddObj(group.release());
-    page->AddObj(Figure(QStringLiteral("c"), Square(40, 0, 10), 0, 3).release());
+      group->AddObj(Figure(QString::fromLatin1(n), Square(20, 0, 10), 0, 1));
+    page->AddObj(std::move(group));
+    page->AddObj(Figure(QStringLiteral("c"), Square(40, 0, 10), 0, 3));
     for (TCommonObj *obj : *page->Pool())
       obj->CreateName(true); // ids, keeping the names
     for (TCommonObj *obj : *page->Pool()->Items(1)->Pool())
@@ -44,7 +43,7 @@ protected:
 TEST_F(CustomCompoTest, PaintsBackToFrontAndSearchesFrontToBack) {
   std::unique_ptr<TTestPage> page = Page();
   for (int i = 0; i < 3; ++i)
-    page->AddObj(Figure(QString::number(i), Square(i * 5, 0, 10), 0, i).release());
+    page->AddObj(Figure(QString::number(i), Square(i * 5, 0, 10), 0, i));
   TBitmap bitmap(40, 20);
   page->Paint(bitmap.Canvas());
   EXPECT_EQ(gLog, QStringList({"paint 0", "paint 1", "paint 2"}));
@@ -61,8 +60,8 @@ TEST_F(CustomCompoTest, PaintsBackToFrontAndSearchesFrontToBack) {
 }
 
 TEST_F(CustomCompoTest, SelfContainingCompositeIsSkippedAndSearchByIdStops) {
-  std::unique_ptr<TTestPage> page = Page(QStringLiteral("loop"));
-  page->Pool()->SetOwnsObjects(false);
+  std::unique_ptr<TTestListPage> page = NewObject<TTestListPage>();
+  page->Name = QStringLiteral("loop");
   std::unique_ptr<TTestFigure> child = Figure(QStringLiteral("child"), Square(0, 0, 10));
   page->AddObj(page.get());
   page->AddObj(child.get());
@@ -90,8 +89,8 @@ TEST_F(CustomCompoTest, SearchByIdDescendsFiftyLevelsAndNoMore) {
     std::unique_ptr<TCommonObj> top = ObjClassList().CreateObject(QStringLiteral("テストグループ"));
     TCommonObj *level = top.get();
     for (int i = 1; i < depth; ++i)
-      level =
-          level->AddObj(ObjClassList().CreateObject(QStringLiteral("テストグループ")).release());
+      level = static_cast<TCustomCompo *>(level)->AddObj(
+          ObjClassList().CreateObject(QStringLiteral("テストグループ")));
     auto *compo = static_cast<TCustomCompo *>(top.get());
     if (depth == 50) {
       EXPECT_EQ(compo->GetObjs(level->Id()), level);
@@ -320,6 +319,56 @@ TEST_F(CustomCompoTest, OperationsReachEveryChild) {
   page->SetVisible(false);
   EXPECT_FALSE(g2->Visible());
   EXPECT_FALSE(page->Pool()->Items(2)->Visible());
+}
+
+// ---- Ownership ----
+
+TEST_F(CustomCompoTest, FreedContainerFreesWhatItOwnsAndNothingItOnlyLists) {
+  std::unique_ptr<TTestPage> page = Page(); // owns its objects
+  TCommonObj *onPage = page->AddObj(Figure(QStringLiteral("on page"), Square(0, 0, 10)));
+  std::unique_ptr<TTestGroup> group = NewObject<TTestGroup>(); // owns its children
+  group->AddObj(Figure(QStringLiteral("in group"), Square(0, 0, 10)));
+  page->AddObj(std::move(group));
+  std::unique_ptr<TTestFigure> loose = Figure(QStringLiteral("loose"), Square(20, 0, 10));
+
+  // A container that only lists: an object of the page and one the test
+  // owns, besides a child handed to it, which it keeps.
+  std::unique_ptr<TTestListGroup> list = NewObject<TTestListGroup>();
+  list->AddObj(onPage);
+  list->AddObj(loose.get());
+  TCommonObj *kept = list->AddObj(Figure(QStringLiteral("kept"), Square(0, 0, 10)));
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(list->Count(), 3);
+  EXPECT_EQ(list->LoadedChildren().Count(), 1);
+  EXPECT_EQ(list->OwnedPool(), nullptr);
+  ASSERT_NE(list->ListPool(), nullptr);
+
+  // The children read from its record are kept too.
+  TMetaStream stream;
+  list->SaveToStream(stream);
+  stream.SetPosition(0);
+  std::unique_ptr<TTestListGroup> read = NewObject<TTestListGroup>();
+  read->LoadFromStream(stream);
+  EXPECT_EQ(read->Count(), 3);
+  EXPECT_EQ(read->LoadedChildren().Count(), 3);
+
+  const int alive = gAlive;
+  read.reset();
+  EXPECT_EQ(gAlive, alive - 4); // the container and the three it read
+  list.reset();
+  EXPECT_EQ(gAlive, alive - 6); // the container and the child it kept
+  // What it only listed is alive and usable.
+  EXPECT_EQ(onPage->Name, QStringLiteral("on page"));
+  onPage->Move(TRealPoint{5, 5});
+  EXPECT_EQ(page->Pool()->IndexOf(onPage), 0);
+  EXPECT_EQ(loose->Name, QStringLiteral("loose"));
+  TBitmap bitmap(40, 20);
+  loose->Paint(bitmap.Canvas());
+
+  page.reset();
+  EXPECT_EQ(gAlive, alive - 10); // the page, its figure, the group and its child
+  loose.reset();
+  EXPECT_EQ(gAlive, alive - 11);
 }
 
 } // namespace

@@ -98,10 +98,10 @@ TEST_F(IdsTest, CopyKeepsIdAndNameUntilRenamed) {
 
 TEST_F(IdsTest, ReNameRenewsAWholeTree) {
   std::unique_ptr<TTestPage> page = Page();
-  std::unique_ptr<TCommonObj> group = ObjClassList().CreateObject(QStringLiteral("テストグループ"));
-  TCommonObj *inner = group->AddObj(Figure(QStringLiteral("inner"), Square(0, 0, 5)).release());
-  TCommonObj *outer = page->AddObj(Figure(QStringLiteral("outer"), Square(0, 0, 5)).release());
-  TCommonObj *g = page->AddObj(group.release());
+  std::unique_ptr<TTestGroup> group = NewObject<TTestGroup>();
+  TCommonObj *inner = group->AddObj(Figure(QStringLiteral("inner"), Square(0, 0, 5)));
+  TCommonObj *outer = page->AddObj(Figure(QStringLiteral("outer"), Square(0, 0, 5)));
+  TCommonObj *g = page->AddObj(std::move(group));
   ++clock_;
   page->ReName(0);
   std::set<int64_t> ids;

@@ -107,6 +107,16 @@ protected:
   std::unique_ptr<TLink> FLink;
 };
 
+// A box whose pool owns its children: its link has no partner list.
+class TTestOwningBox : public TTestTray<false> {
+  LUMORA_OBJECT(TTestOwningBox, TTestTray<false>)
+protected:
+  TTestOwningBox() = default;
+  std::unique_ptr<TAbObjectPool> NewPool() const override {
+    return std::make_unique<TOwnedObjPool>();
+  }
+};
+
 class LinkTest : public ModelTest {
 protected:
   void SetUp() override {
@@ -128,9 +138,7 @@ protected:
 
   // A group that lists its children without owning them.
   std::unique_ptr<TCommonObj> Group(std::initializer_list<TCommonObj *> aChildren) {
-    std::unique_ptr<TCommonObj> group =
-        ObjClassList().CreateObject(QStringLiteral("テストグループ"));
-    group->Pool()->SetOwnsObjects(false);
+    std::unique_ptr<TCommonObj> group = NewObject<TTestListGroup>();
     for (TCommonObj *child : aChildren)
       group->AddObj(child);
     return group;
@@ -211,10 +219,9 @@ TEST_F(LinkTest, SingleRemoveLinkThroughAComposite) {
 }
 
 TEST_F(LinkTest, PartnersAreNeverFreed) {
-  // A composite owner whose pool owns its objects: replacing or unlinking
-  // the partner only lists it no more.
+  // A composite owner: its partner list only lists, so replacing or
+  // unlinking the partner, or freeing the owner, frees no partner.
   std::unique_ptr<TTestTray<false>> box = NewObject<TTestTray<false>>();
-  box->Pool()->SetOwnsObjects(true);
   auto p = Leaf(QStringLiteral("p"));
   auto b = Leaf(QStringLiteral("b"));
   const int alive = gAlive;
@@ -227,7 +234,21 @@ TEST_F(LinkTest, PartnersAreNeverFreed) {
   box->SetLinkedObj(p.get());
   box->SetLinkedObj(nullptr);
   EXPECT_EQ(gAlive, alive);
+  box->SetLinkedObj(b.get());
+  box.reset();
+  EXPECT_EQ(gAlive, alive);
   EXPECT_EQ(p->Name, QStringLiteral("p"));
+  EXPECT_EQ(b->Name, QStringLiteral("b"));
+
+  // An owner whose pool owns its children has no partner list: a link
+  // never puts a partner among what the owner frees.
+  std::unique_ptr<TTestOwningBox> owner = NewObject<TTestOwningBox>();
+  EXPECT_EQ(owner->Link()->GetPartners(), nullptr);
+  owner->SetLinkedObj(p.get());
+  EXPECT_EQ(owner->LinkedObj(), nullptr);
+  EXPECT_EQ(owner->Count(), 0);
+  owner.reset();
+  EXPECT_EQ(gAlive, alive);
 }
 
 TEST_F(LinkTest, MultiLinkKeepsPartnersInPoolOrder) {
@@ -524,15 +545,15 @@ TEST_F(LinkLineTest, DragLinkLineDrawsErasesAndOnlyErases) {
 
 TEST_F(LinkTest, RemovingAnObjectRemovesEveryLinkToIt) {
   std::unique_ptr<TTestPage> page = Page();
-  auto *x = page->AddObj(Leaf(QStringLiteral("x"), {}, 1).release());
-  auto *y = page->AddObj(Leaf(QStringLiteral("y"), {}, 2).release());
-  auto *a = page->AddObj(Leaf(QStringLiteral("a"), {}, 3).release());
+  auto *x = page->AddObj(Leaf(QStringLiteral("x"), {}, 1));
+  auto *y = page->AddObj(Leaf(QStringLiteral("y"), {}, 2));
+  auto *a = page->AddObj(Leaf(QStringLiteral("a"), {}, 3));
   auto multi = Leaf(QStringLiteral("multi"), {}, 4);
   multi->UseMultiLink();
-  auto *m = page->AddObj(multi.release());
-  std::unique_ptr<TCommonObj> group = ObjClassList().CreateObject(QStringLiteral("テストグループ"));
-  auto *inner = group->AddObj(Leaf(QStringLiteral("inner")).release());
-  page->AddObj(group.release());
+  auto *m = page->AddObj(std::move(multi));
+  std::unique_ptr<TTestGroup> group = NewObject<TTestGroup>();
+  auto *inner = group->AddObj(Leaf(QStringLiteral("inner")));
+  page->AddObj(std::move(group));
   // A box whose children are p1 and p2, p1 linked to p2 inside it.
   std::unique_ptr<TTestTray<false>> box = NewObject<TTestTray<false>>();
   auto p1 = Leaf(QStringLiteral("p1"), {}, 7);
@@ -541,7 +562,7 @@ TEST_F(LinkTest, RemovingAnObjectRemovesEveryLinkToIt) {
   box->AddObj(p2.get());
   p1->SetLinkedObj(p2.get());
   box->Param.Priority = 6;
-  auto *boxed = page->AddObj(box.release());
+  auto *boxed = page->AddObj(std::move(box));
 
   a->SetLinkedObj(x);
   inner->SetLinkedObj(x);
@@ -569,16 +590,72 @@ TEST_F(LinkTest, RemovingAnObjectRemovesEveryLinkToIt) {
   EXPECT_EQ(m->LinkedObj(), y);
 }
 
+TEST_F(LinkTest, ObjectTakenOutAndPutBackKeepsItsIdLinksAndPlace) {
+  std::unique_ptr<TTestPage> page = Page();
+  TCommonObj *x = page->AddObj(Leaf(QStringLiteral("x"), {}, 1));
+  TCommonObj *a = page->AddObj(Leaf(QStringLiteral("a"), {}, 2));
+  TCommonObj *y = page->AddObj(Leaf(QStringLiteral("y"), {}, 3));
+  a->SetLinkedObj(y); // its own link
+  x->SetLinkedObj(a); // a link to it
+  a->Param.Text = QStringLiteral("kept");
+  const int64_t id = a->Id();
+  const int index = page->Pool()->IndexOf(a);
+  ASSERT_EQ(index, 1);
+  page->UpdateLinkId();
+  TMetaStream before;
+  page->SaveToStream(before);
+  const int alive = gAlive;
+
+  // Taken out of the owning pool, it is handed over (as an undo record
+  // would hold it); nothing is freed.
+  std::unique_ptr<TCommonObj> held = page->OwnedPool()->Extract(a);
+  ASSERT_EQ(held.get(), a);
+  EXPECT_EQ(Partners(*page), (std::vector<TCommonObj *>{x, y}));
+  EXPECT_EQ(gAlive, alive);
+  EXPECT_EQ(held->Id(), id);
+  EXPECT_EQ(held->LinkedObj(), y);
+  EXPECT_EQ(held->Param.Text, QStringLiteral("kept"));
+  EXPECT_EQ(x->LinkedObj(), a);
+
+  // Put back at its index it regains its place, with its id and links.
+  EXPECT_EQ(page->OwnedPool()->Insert(index, std::move(held)), a);
+  EXPECT_EQ(Partners(*page), (std::vector<TCommonObj *>{x, a, y}));
+  EXPECT_EQ(a->Id(), id);
+  EXPECT_EQ(a->LinkedObj(), y);
+  EXPECT_EQ(x->LinkedObj(), a);
+  page->UpdateLinkId();
+  TMetaStream after;
+  page->SaveToStream(after);
+  EXPECT_EQ(after.Bytes(), before.Bytes()); // the same record, byte for byte
+
+  // The same through the composite, for a composite's owning pool.
+  std::unique_ptr<TTestGroup> group = NewObject<TTestGroup>();
+  TCommonObj *g0 = group->AddObj(Leaf(QStringLiteral("g0"), {}, 1));
+  TCommonObj *g1 = group->AddObj(Leaf(QStringLiteral("g1"), {}, 2));
+  g0->SetLinkedObj(g1);
+  std::unique_ptr<TCommonObj> taken = group->Extract(g0);
+  ASSERT_EQ(taken.get(), g0);
+  EXPECT_EQ(group->Count(), 1);
+  EXPECT_EQ(group->Insert(0, std::move(taken)), g0);
+  EXPECT_EQ(Partners(*group), (std::vector<TCommonObj *>{g0, g1}));
+  EXPECT_EQ(g0->LinkedObj(), g1);
+
+  // Back in the pool, it is freed with it.
+  const int withGroup = gAlive;
+  page.reset();
+  EXPECT_EQ(gAlive, withGroup - 4); // the page, x, a and y
+}
+
 TEST_F(LinkTest, LinksAreStoredAsIdsAndFoundAfterLoading) {
   for (bool withPartner : {true, false}) {
     SCOPED_TRACE(withPartner ? "partner on the page" : "partner missing");
     std::unique_ptr<TTestPage> page = Page();
-    auto *a = page->AddObj(Leaf(QStringLiteral("a"), {}, 1).release());
+    auto *a = page->AddObj(Leaf(QStringLiteral("a"), {}, 1));
     auto b = Leaf(QStringLiteral("b"), {}, 2);
     const int64_t bId = b->Id();
     ASSERT_GT(bId, 0);
     a->SetLinkedObj(b.get());
-    if (withPartner) page->AddObj(b.release());
+    if (withPartner) page->AddObj(std::move(b));
 
     page->UpdateLinkId();
     EXPECT_EQ(a->GetLinkedId(), bId);

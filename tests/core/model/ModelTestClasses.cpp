@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPolygonF>
 
+#include "core/book/CoreStart.h"
 #include "core/drawable/CoreClasses.h"
 #include "core/model/ObjPool.h"
 #include "platform/graphics/Canvas.h"
@@ -178,13 +179,16 @@ TObjInfo TTestPage::GetObjInfo() {
 
 void TTestPage::AfterConstruction() {
   TCustomCompo::AfterConstruction();
-  FPool->SetOwnsObjects(true);
   FVisible = true;
   Param.ActType = {atShow};
 }
 
+std::unique_ptr<TAbObjectPool> TTestPage::NewPool() const {
+  return std::make_unique<TOwnedObjPool>();
+}
+
 bool TTestPage::RemoveObj(TCommonObj *&aObj) {
-  if (FPool->Remove(aObj) < 0) return false;
+  if (OwnedPool()->Remove(aObj) < 0) return false;
   aObj = nullptr;
   return true;
 }
@@ -200,15 +204,33 @@ TObjInfo TTestGroup::GetObjInfo() {
 
 void TTestGroup::AfterConstruction() {
   TRepreCompo::AfterConstruction();
-  FPool->SetOwnsObjects(true);
   FVisible = true;
   Param.ActType = {atShow};
 }
 
+std::unique_ptr<TAbObjectPool> TTestGroup::NewPool() const {
+  return std::make_unique<TOwnedObjPool>();
+}
+
 bool TTestGroup::RemoveObj(TCommonObj *&aObj) {
-  if (FPool->Remove(aObj) < 0) return false;
+  // An owning pool frees it; a pool that only lists forgets it.
+  if (TOwnedObjPool *owned = OwnedPool()) {
+    if (owned->Remove(aObj) < 0) return false;
+  } else if (ListPool()->Remove(aObj) < 0) {
+    return false;
+  }
   aObj = nullptr;
   return true;
+}
+
+// ---- TTestListPage, TTestListGroup ----
+
+std::unique_ptr<TAbObjectPool> TTestListPage::NewPool() const {
+  return std::make_unique<TAbObjPool>();
+}
+
+std::unique_ptr<TAbObjectPool> TTestListGroup::NewPool() const {
+  return std::make_unique<TAbObjPool>();
 }
 
 void RegisterTestClasses(TObjClassList &aList) {
@@ -230,9 +252,12 @@ void RegisterTestClasses(TObjClassList &aList) {
 void ModelTest::SetUp() {
   gAlive = 0;
   gLog.clear();
-  TCoreContext::Start();
-  RegisterCoreClasses(ObjClassList());
-  RegisterTestClasses(ObjClassList());
+  TCoreStartup startup;
+  startup.RegisterClasses = [](TObjClassList &aList) {
+    RegisterCoreClasses(aList);
+    RegisterTestClasses(aList);
+  };
+  StartCore(startup);
   Info().NameParent().SetClock([this] { return clock_; });
   Info().NameParent().SetSleeper([this](int) {
     ++sleeps_;

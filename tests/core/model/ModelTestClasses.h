@@ -145,6 +145,16 @@ public:
 protected:
   TTestPage() { ++gAlive; }
   void AfterConstruction() override;
+  std::unique_ptr<TAbObjectPool> NewPool() const override;
+};
+
+// A test page whose pool only lists objects owned elsewhere (it keeps the
+// children it is handed).
+class TTestListPage : public TTestPage {
+  LUMORA_OBJECT(TTestListPage, TTestPage)
+protected:
+  TTestListPage() = default;
+  std::unique_ptr<TAbObjectPool> NewPool() const override;
 };
 
 // A drawable composite that owns its children. Kind "テストグループ".
@@ -159,6 +169,16 @@ public:
 protected:
   TTestGroup() { ++gAlive; }
   void AfterConstruction() override;
+  std::unique_ptr<TAbObjectPool> NewPool() const override;
+};
+
+// A test group whose pool only lists objects owned elsewhere (it keeps the
+// children it is handed).
+class TTestListGroup : public TTestGroup {
+  LUMORA_OBJECT(TTestListGroup, TTestGroup)
+protected:
+  TTestListGroup() = default;
+  std::unique_ptr<TAbObjectPool> NewPool() const override;
 };
 
 // Registers the test classes (after the core classes).

@@ -109,23 +109,35 @@ TEST_F(ObjPoolTest, LookupsByIdIndexAndOverlap) {
 
 TEST_F(ObjPoolTest, OwningPoolFreesWhatItRemovesButNeverWhatItMoves) {
   {
-    TAbObjPool pool(true);
+    TOwnedObjPool pool;
     std::vector<TCommonObj *> objs;
     for (auto &f : Make({{0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 4}}))
-      objs.push_back(pool.AddObj(f.release()));
+      objs.push_back(pool.AddObj(std::move(f)));
     EXPECT_EQ(gAlive, 5);
     pool.MoveOrder(objs[0], 3);
     pool.MoveBack(objs[0]);
     pool.MoveFront(objs[1]);
-    pool.SetObjs(objs[2]->Id(), objs[2]);
+    pool.Move(4, 0);
     EXPECT_EQ(gAlive, 5);
     pool.Remove(objs[0]);
     EXPECT_EQ(gAlive, 4);
-    std::unique_ptr<TCommonObj> taken(pool.Extract(objs[1])); // extracting hands it over
+    std::unique_ptr<TCommonObj> taken = pool.Extract(objs[1]); // handed over
+    EXPECT_EQ(taken.get(), objs[1]);
+    EXPECT_EQ(pool.IndexOf(objs[1]), -1);
     EXPECT_EQ(gAlive, 4);
     taken.reset();
-    pool.SetParts(0, Figure(QStringLiteral("new"), Square(0, 0, 5)).release());
     EXPECT_EQ(gAlive, 3);
+    EXPECT_EQ(pool.Extract(objs[1]), nullptr); // not there any more
+    // A replaced object is handed back.
+    std::unique_ptr<TCommonObj> replaced =
+        pool.SetParts(0, Figure(QStringLiteral("new"), Square(0, 0, 5)));
+    EXPECT_NE(replaced, nullptr);
+    EXPECT_EQ(pool.Items(0)->Name, QStringLiteral("new"));
+    EXPECT_EQ(gAlive, 4);
+    replaced.reset();
+    EXPECT_EQ(gAlive, 3);
+    pool.Delete(0);
+    EXPECT_EQ(gAlive, 2);
   }
   EXPECT_EQ(gAlive, 0); // freed with the pool
 
@@ -134,10 +146,34 @@ TEST_F(ObjPoolTest, OwningPoolFreesWhatItRemovesButNeverWhatItMoves) {
     TAbObjPool listing;
     for (auto &f : figures)
       listing.AddObj(f.get());
+    listing.SetParts(0, figures[1].get());
     listing.Remove(figures[0].get());
     listing.Clear();
+    listing.AddObj(figures[0].get());
   }
   EXPECT_EQ(gAlive, 2); // a listing pool frees nothing
+}
+
+TEST_F(ObjPoolTest, OwningPoolMovesKeepWhatItOwnsInPoolOrder) {
+  // Moves of the shared list move the objects owned with them: each object
+  // taken out after a move is the one listed at its index.
+  TOwnedObjPool pool;
+  for (auto &f : Make({{0, 0}, {0, 1}, {0, 2}, {1, 0}}))
+    pool.AddObj(std::move(f));
+  pool.MoveOrder(pool.Items(0), 2);
+  pool.MoveBack(pool.Items(3));
+  pool.MoveFront(pool.Items(1));
+  pool.Move(0, 3);
+  const QStringList order = Names(pool);
+  QStringList taken;
+  while (pool.Count() > 0) {
+    TCommonObj *first = pool.Items(0);
+    std::unique_ptr<TCommonObj> obj = pool.ExtractAt(0);
+    ASSERT_EQ(obj.get(), first);
+    taken << obj->Name;
+  }
+  EXPECT_EQ(taken, order);
+  EXPECT_EQ(gAlive, 0);
 }
 
 } // namespace

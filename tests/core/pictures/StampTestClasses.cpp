@@ -92,11 +92,9 @@ void StampTest::SetUp() {
   TProgramPaths paths;
   paths.ProgramFolder = programDir_.path() + u'/';
   TSysContext::Start(paths);
-  ResetStampMaker();
 }
 
 void StampTest::TearDown() {
-  ResetStampMaker();
   DrawTest::TearDown();
 }
 
@@ -120,7 +118,7 @@ TTestPictureStamp *StampTest::AddStamp(const QString &aFile, int aSize, double a
   stamp->InitGrabInfo();
   stamp->Move({aX, aY});
   stamp->ReMake();
-  return static_cast<TTestPictureStamp *>(page_->AddObj(stamp.release()));
+  return static_cast<TTestPictureStamp *>(page_->AddObj(std::move(stamp)));
 }
 
 TBitmap StampTest::PageBitmap(int aWidth, int aHeight) {

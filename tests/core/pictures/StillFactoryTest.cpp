@@ -11,10 +11,11 @@
 #include <gtest/gtest.h>
 #include <numbers>
 
+#include "core/book/CoreStart.h"
 #include "core/model/CoreContext.h"
 #include "core/pictures/BitmapUnit.h"
-#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
+#include "core/system/Utilities.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/PngImage.h"
@@ -76,9 +77,7 @@ QByteArray EntryOf(const TStill_ &still) {
 class StillFactoryTest : public testing::Test {
 protected:
   void SetUp() override {
-    TCoreContext::Start();
-    TSysContext::Reset();
-    ResetStillMaker();
+    StartCore();
     ClipboardClear();
     SetStillClock([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 4, 9)); });
     ASSERT_TRUE(dir_.isValid());
@@ -91,9 +90,7 @@ protected:
     SetCommonDocumentsWarned(false);
   }
   void TearDown() override {
-    ResetStillMaker();
     ClipboardClear();
-    TSysContext::Reset();
     TCoreContext::Reset();
     if (hadData_)
       qputenv("LUMORA_DATA", savedData_);

@@ -17,11 +17,13 @@
 #include <mutex>
 #include <thread>
 
+#include "core/book/CoreStart.h"
+#include "core/model/CoreContext.h"
 #include "core/stream/MetaStream.h"
 #include "core/support/Instances.h"
+#include "core/system/SysContext.h"
 #include "core/system/TempFiles.h"
 #include "core/system/Utilities.h"
-#include "core/system/SysContext.h"
 #include "platform/system/LittleEndian.h"
 #include "platform/system/ProcessList.h"
 #include "platform/text/CodePage932.h"
@@ -76,8 +78,12 @@ protected:
     ASSERT_TRUE(QDir().mkpath(data_));
     ASSERT_TRUE(QDir().mkpath(program_));
     Processes({OwnProgramName()});
+    StartCore();
   }
-  void TearDown() override { SetProcessList(nullptr); }
+  void TearDown() override {
+    TCoreContext::Reset();
+    SetProcessList(nullptr);
+  }
 
   void Processes(const QStringList &names) {
     SetProcessList(std::make_unique<TFakeProcesses>(names));

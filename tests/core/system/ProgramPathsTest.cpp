@@ -5,7 +5,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "core/book/CoreStart.h"
 #include "core/fonts/MetaFont.h"
+#include "core/model/CoreContext.h"
 #include "core/system/SysContext.h"
 #include "platform/system/Exception.h"
 #include "platform/system/IniFile.h"
@@ -43,8 +45,9 @@ TEST(ProgramPathsTest, SettingsBesideTheProgramOnlyWhenThereAndWritable) {
 
 class SysContextTest : public ::testing::Test {
 protected:
+  void SetUp() override { StartCore(); }
   void TearDown() override {
-    TSysContext::Reset();
+    TCoreContext::Reset();
     SetMathFontName(saved_);
   }
   QString saved_ = MathFontName();

@@ -7,14 +7,15 @@
 
 #include "core/book/ActBlockList.h"
 #include "core/book/BookClasses.h"
-#include "core/model/ClassRegistry.h"
 #include "core/drawable/CoreClasses.h"
+#include "core/model/ClassRegistry.h"
 #include "core/model/CoreContext.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"
 #include "shell/books/AuthorBook.h"
 #include "shell/controls/Action.h"
 #include "shell/controls/ButtonMediator.h"
+#include "shell/startup/ProgramStart.h"
 #include "shell/startup/Startup.h"
 
 namespace lumora::test {
@@ -41,14 +42,14 @@ class ButtonMediatorTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
-    TCoreContext::Start();
-    RegisterCoreClasses(ObjClassList());
-    RegisterBookClasses(ObjClassList());
-    RegisterAuthorBookClasses(ObjClassList());
-    SetActBlockList(&ActBlockRegistry());
-    TProgramPaths paths;
-    paths.ProgramFolder = dir_.path() + u'/';
-    TSysContext::Start(paths);
+    TCoreStartup startup;
+    startup.RegisterClasses = RegisterProgramClasses;
+    startup.StartSystem = [this] {
+      TProgramPaths paths;
+      paths.ProgramFolder = dir_.path() + u'/';
+      TSysContext::Start(paths);
+    };
+    StartShell(startup);
 
     mediator_ = TButtonMediator::Create();
     for (const ButtonDef &def : kButtons) {
@@ -69,7 +70,6 @@ protected:
     actions_.clear();
     book_.reset();
     SetCurrentBook(nullptr);
-    TSysContext::Reset();
     TCoreContext::Reset();
   }
 
@@ -160,7 +160,7 @@ TEST_F(ButtonMediatorTest, PageButtonsFollowTheCurrentPage) {
   std::unique_ptr<TAuthorPage> page = NewObject<TAuthorPage>();
   page->Name = page->CreateName(true);
   page->Param.SetObjValue(2);
-  book_->AddObj(page.release());
+  book_->AddObj(std::move(page));
   struct Case {
     int page;
     bool pre, next;

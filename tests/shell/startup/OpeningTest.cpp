@@ -8,10 +8,12 @@
 #include <QScreen>
 #include <gtest/gtest.h>
 
+#include "core/model/CoreContext.h"
 #include "shell/controls/Action.h"
 #include "shell/controls/P1Graphic.h"
 #include "shell/startup/Opening.h"
 #include "shell/startup/P1Timer.h"
+#include "shell/startup/ProgramStart.h"
 
 namespace lumora::test {
 namespace {
@@ -31,9 +33,11 @@ void Click(QWidget *aWidget, QPoint aPos) {
 
 class OpeningTest : public ::testing::Test {
 protected:
+  void SetUp() override { StartShell({}); }
   void TearDown() override {
     delete Opening();
     QCoreApplication::processEvents();
+    TCoreContext::Reset();
   }
 };
 

@@ -1,13 +1,13 @@
 // Creating, writing and reading back a composite of 100,000 small objects.
 #include <benchmark/benchmark.h>
 
-#include "core/book/CoreStart.h"
 #include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/model/CustomCompo.h"
 #include "core/model/LeafObj.h"
 #include "core/model/ObjPool.h"
 #include "core/stream/MetaStream.h"
+#include "tests/kinds/TestStart.h"
 
 using namespace lumora;
 
@@ -52,14 +52,14 @@ protected:
   }
 };
 
+void RegisterClasses(TObjClassList &aList) {
+  RegisterCoreClasses(aList);
+  aList.Add<TBenchLeaf>();
+  aList.Add<TBenchPage>();
+}
+
 void StartModel() {
-  TCoreStartup startup;
-  startup.RegisterClasses = [](TObjClassList &aList) {
-    RegisterCoreClasses(aList);
-    aList.Add<TBenchLeaf>();
-    aList.Add<TBenchPage>();
-  };
-  StartCore(startup);
+  test::StartTestCore({.RegisterClasses = RegisterClasses});
 }
 
 // Every object gets the next priority, so that each is added at the end of

@@ -12,19 +12,16 @@
 #include <cstdlib>
 
 #include "core/book/BookClasses.h"
-#include "core/book/CoreStart.h"
 #include "core/book/MetaBook.h"
 #include "core/drawable/CoreClasses.h"
-#include "core/drawable/DrawObj.h"
 #include "core/geometry/Geometry.h"
 #include "core/model/CoreContext.h"
-#include "core/model/ObjPool.h"
 #include "core/pictures/StampFactory.h"
 #include "core/pictures/StillFactory.h"
-#include "core/system/SysContext.h"
 #include "platform/system/SafeSave.h"
 #include "platform/system/Stream.h"
-#include "platform/ui/MessageBox.h"
+#include "tests/kinds/BookKinds.h"
+#include "tests/kinds/TestStart.h"
 
 using namespace lumora;
 
@@ -34,53 +31,17 @@ constexpr int kPages = 200;
 constexpr int kObjectsPerPage = 100; // 20,000 in all
 constexpr int kPictures = 50;
 
-class TBenchBook : public TMetaBook {
-  LUMORA_OBJECT(TBenchBook, TMetaBook)
-public:
-  static TObjInfo GetObjInfo() {
-    TObjInfo info;
-    info.IndexNo = -1;
-    info.Name = QStringLiteral("ベンチ書籍");
-    return info;
-  }
-
-protected:
-  TBenchBook() = default;
-};
-
-class TBenchPage : public TMetaPage {
-  LUMORA_OBJECT(TBenchPage, TMetaPage)
-public:
-  static TObjInfo GetObjInfo() {
-    TObjInfo info;
-    info.IndexNo = -1;
-    info.Name = QStringLiteral("ベンチ頁");
-    return info;
-  }
-
-protected:
-  TBenchPage() = default;
-};
+LUMORA_TEST_BOOK_KIND(TBenchBook, TMetaBook, "ベンチ書籍")
+LUMORA_TEST_BOOK_KIND(TBenchPage, TMetaPage, "ベンチ頁")
 
 // A filled quadrilateral, as figures are stored.
-class TBenchRect : public TDrawObj {
-  LUMORA_OBJECT(TBenchRect, TDrawObj)
+class TBenchRect : public test::TPlainRect {
+  LUMORA_OBJECT(TBenchRect, test::TPlainRect)
 public:
   static TObjInfo GetObjInfo() {
-    TObjInfo info;
-    info.IndexNo = -1;
+    TObjInfo info = test::TPlainRect::GetObjInfo();
     info.Name = QStringLiteral("ベンチ矩形");
-    info.FormType = {otSurface};
-    info.ActType = {atShow};
     return info;
-  }
-  using TDrawObj::DrawObj;
-  void DrawObj(TCanvas &aCanvas, std::span<const TRealPoint> aPolygon) override {
-    PrepareCanvas(aCanvas);
-    std::vector<TPoint> points;
-    for (const TRealPoint &p : aPolygon)
-      points.push_back(RealPointToPoint(p));
-    aCanvas.Polygon(points);
   }
   void Place(double x, double y) {
     FPolygon = {{x, y}, {x + 40, y}, {x + 40, y + 30}, {x, y + 30}};
@@ -115,6 +76,15 @@ protected:
   TBenchStill() : TBenchRect(QStringLiteral("静止画")) {}
 };
 
+void RegisterClasses(TObjClassList &aList) {
+  RegisterCoreClasses(aList);
+  RegisterBookClasses(aList);
+  aList.Add<TBenchBook>();
+  aList.Add<TBenchPage>();
+  aList.Add<TBenchRect>();
+  aList.Add<TBenchStill>();
+}
+
 // A picture of 320 x 240 with a gradient and a disc, different for each i.
 QImage Picture(int i) {
   QImage image(320, 240, QImage::Format_RGB32);
@@ -143,18 +113,8 @@ TBench &Bench() {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     new QGuiApplication(argc, argv);
     SetPixelsPerInch(96);
-    TCoreStartup startup;
-    startup.RegisterClasses = [](TObjClassList &aList) {
-      RegisterCoreClasses(aList);
-      RegisterBookClasses(aList);
-      aList.Add<TBenchBook>();
-      aList.Add<TBenchPage>();
-      aList.Add<TBenchRect>();
-      aList.Add<TBenchStill>();
-    };
-    startup.StartSystem = [] { TSysContext::Start({}); };
-    StartCore(startup);
-    SetVersionQuestion([](const QString &) { return true; });
+    test::StartTestCore(
+        {.RegisterClasses = RegisterClasses, .SystemState = true, .VersionsYes = true});
 
     auto *b = new TBench;
     b->path = b->dir.path() + QStringLiteral("/bench.lmm");

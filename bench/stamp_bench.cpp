@@ -18,15 +18,13 @@
 #include <numbers>
 #include <vector>
 
-#include "core/book/CoreStart.h"
-#include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/pictures/CustomStamp.h"
-#include "core/system/SysContext.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/PngImage.h"
 #include "platform/system/Stream.h"
+#include "tests/kinds/TestStart.h"
 
 using namespace lumora;
 
@@ -88,14 +86,7 @@ public:
       static char *argv[] = {name, nullptr};
       static QGuiApplication app(argc, argv);
     }
-    TCoreStartup startup;
-    startup.RegisterClasses = RegisterCoreClasses;
-    startup.StartSystem = [this] {
-      TProgramPaths paths;
-      paths.ProgramFolder = folder_.path() + u'/';
-      TSysContext::Start(paths);
-    };
-    StartCore(startup);
+    test::StartTestCore({.ProgramFolder = folder_.path()});
     TMemoryStream png;
     const QByteArray bytes = StampPng();
     png.WriteBuffer(bytes.constData(), bytes.size());

@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/book/CoreStart.h"
 #include "core/drawable/ActionObj.h"
 #include "core/drawable/CoreClasses.h"
 #include "core/drawable/CustomTable.h"
@@ -19,6 +18,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/system/Exception.h"
 #include "platform/system/Stream.h"
+#include "tests/kinds/TestStart.h"
 
 using namespace lumora;
 
@@ -122,17 +122,12 @@ protected:
   TFuzzTable() : TCustomTable(TObjParam()) { Param.Grabs = 8; }
 };
 
-void Start() {
-  TCoreStartup startup;
-  startup.RegisterClasses = [](TObjClassList &aList) {
-    RegisterCoreClasses(aList);
-    aList.Add<TFuzzSingleAct>();
-    aList.Add<TFuzzMultiAct>();
-    aList.Add<TFuzzTray>();
-    aList.Add<TFuzzTable>();
-  };
-  StartCore(startup);
-  TMakeInfo2::Get().NameParent().SetSleeper([](int) {});
+void RegisterClasses(TObjClassList &aList) {
+  RegisterCoreClasses(aList);
+  aList.Add<TFuzzSingleAct>();
+  aList.Add<TFuzzMultiAct>();
+  aList.Add<TFuzzTray>();
+  aList.Add<TFuzzTable>();
 }
 
 template <class T> void Exercise(TMemoryStream &aStream, bool aOldest) {
@@ -154,7 +149,8 @@ template <class T> void Exercise(TMemoryStream &aStream, bool aOldest) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  static const bool started = (Start(), true);
+  static const bool started =
+      (test::StartTestCore({.RegisterClasses = RegisterClasses, .NoSleep = true}), true);
   (void)started;
   if (size < 1) return 0;
   TMakeInfo2::Get().SysMode = (data[0] & 8) ? smExec : smAuthor;

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/book/CoreStart.h"
 #include "core/drawable/CoreClasses.h"
 #include "core/drawable/DrawObj.h"
 #include "core/model/CoreContext.h"
@@ -14,6 +13,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/system/Exception.h"
 #include "platform/system/Stream.h"
+#include "tests/kinds/TestStart.h"
 
 using namespace lumora;
 
@@ -37,20 +37,16 @@ protected:
   TFuzzDraw() = default;
 };
 
-void Start() {
-  TCoreStartup startup;
-  startup.RegisterClasses = [](TObjClassList &aList) {
-    RegisterCoreClasses(aList);
-    aList.Add<TFuzzDraw>();
-  };
-  StartCore(startup);
-  TMakeInfo2::Get().NameParent().SetSleeper([](int) {});
+void RegisterClasses(TObjClassList &aList) {
+  RegisterCoreClasses(aList);
+  aList.Add<TFuzzDraw>();
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  static const bool started = (Start(), true);
+  static const bool started =
+      (test::StartTestCore({.RegisterClasses = RegisterClasses, .NoSleep = true}), true);
   (void)started;
   if (size < 1) return 0;
   TMakeInfo2::Get().SysMode = (data[0] & 1) ? smExec : smAuthor;

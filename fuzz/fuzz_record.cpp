@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/book/CoreStart.h"
 #include "core/drawable/CoreClasses.h"
 #include "core/model/CoreContext.h"
 #include "core/model/CustomCompo.h"
@@ -14,6 +13,7 @@
 #include "fuzz/FuzzApp.h"
 #include "platform/system/Exception.h"
 #include "platform/system/Stream.h"
+#include "tests/kinds/TestStart.h"
 
 using namespace lumora;
 
@@ -67,22 +67,18 @@ protected:
   }
 };
 
-void Start() {
-  TCoreStartup startup;
-  startup.RegisterClasses = [](TObjClassList &aList) {
-    RegisterCoreClasses(aList);
-    aList.Add<TFuzzLeaf>();
-    aList.Add<TFuzzAuthor>();
-    aList.Add<TFuzzPage>();
-  };
-  StartCore(startup);
-  TMakeInfo2::Get().NameParent().SetSleeper([](int) {});
+void RegisterClasses(TObjClassList &aList) {
+  RegisterCoreClasses(aList);
+  aList.Add<TFuzzLeaf>();
+  aList.Add<TFuzzAuthor>();
+  aList.Add<TFuzzPage>();
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  static const bool started = (Start(), true);
+  static const bool started =
+      (test::StartTestCore({.RegisterClasses = RegisterClasses, .NoSleep = true}), true);
   (void)started;
   if (size < 1) return 0;
   const uint8_t selector = data[0];

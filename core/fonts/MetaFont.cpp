@@ -15,7 +15,7 @@ namespace {
 constexpr int kMaxFaceNameLength = 31;
 constexpr int kNewFontHeight = -32;
 
-QString gMathFontName = QStringLiteral("ms lumora2.0");
+QString gMathFontName = kDefaultMathFontName;
 
 QStringList MakeMathFontCharSet() {
   QStringList list;

@@ -23,7 +23,9 @@ enum TDrawModeItem : uint8_t { tdNon, tdMathFont, tdFraction, tdCanEdit, tdReser
 using TDrawMode = EnumSet<TDrawModeItem>;
 
 // The face of the digit and symbol font: read once at start-up from the
-// settings file ([フォント] 数字・記号); "ms lumora2.0" until then.
+// settings file ([フォント] 数字・記号); kDefaultMathFontName until then and
+// again after the program's context is reset.
+inline const QString kDefaultMathFontName = QStringLiteral("ms lumora2.0");
 void SetMathFontName(const QString &name);
 const QString &MathFontName();
 // The character strings the digit and symbol face is meant for (81 entries).

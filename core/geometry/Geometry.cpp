@@ -12,7 +12,7 @@ namespace lumora {
 
 namespace {
 
-double gPixelsPerMM = 96.0 / 25.4;
+double gPixelsPerMM = kDefaultPixelsPerInch / 25.4;
 
 constexpr double kPi = std::numbers::pi;
 constexpr int32_t kMaxInt = std::numeric_limits<int32_t>::max();

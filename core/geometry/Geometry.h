@@ -177,7 +177,10 @@ int32_t Round(long double x);
 
 // ---- Pixels per millimetre ----
 
-// Set once at start-up from the screen's pixels per inch.
+// Set once at start-up from the screen's pixels per inch;
+// kDefaultPixelsPerInch until then and again after the program's context is
+// reset.
+constexpr int kDefaultPixelsPerInch = 96;
 void SetPixelsPerInch(int pixelsPerInch);
 double GetPixelsPerMM();
 

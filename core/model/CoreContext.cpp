@@ -1,5 +1,7 @@
 #include "core/model/CoreContext.h"
 
+#include "core/fonts/MetaFont.h"
+#include "core/geometry/Geometry.h"
 #include "platform/system/Exception.h"
 
 namespace lumora {
@@ -31,6 +33,10 @@ void TCoreContext::Reset() {
   instance->FreeStores();
   instance->makeInfo_.reset();
   instance.reset();
+  // The settings the layers below keep go back to their defaults, so that
+  // nothing of one run (or test) reaches the next.
+  SetPixelsPerInch(kDefaultPixelsPerInch);
+  SetMathFontName(kDefaultMathFontName);
 }
 
 bool TCoreContext::Started() {

@@ -32,6 +32,9 @@ public:
 
   TSysInfo &Info() { return *info_; }
   const TProgramPaths &Paths() const { return paths_; }
+  // Set once the missing shared data folder was reported, so that it is
+  // reported once per run.
+  bool SharedFolderReported = false;
 
   TSysContext() = default;
   TSysContext(const TSysContext &) = delete;

@@ -221,7 +221,6 @@ bool CheckOpenableFile(const QString &fileName, const QStringList &exts) {
 // ---- The shared data root ----
 
 namespace {
-bool gCommonDocumentsWarned = false;
 
 QString WithOneSlash(QString path) {
   while (path.size() > 1 && (path.endsWith(u'/') || path.endsWith(u'\\')))
@@ -241,15 +240,17 @@ QString DataRoot() {
 
 QString GetCommonDocumentsFolder(const QString &dataFolderName) {
   const QString root = DataRoot();
-  if (!qEnvironmentVariable("LUMORA_DATA").isEmpty() && QFileInfo(root).isDir())
-    gCommonDocumentsWarned = true;
-  if (!gCommonDocumentsWarned) {
+  // Without a system state (a tool) every call may report.
+  bool notStarted = false;
+  bool &warned = TSysContext::Started() ? TSysContext::Get().SharedFolderReported : notStarted;
+  if (!qEnvironmentVariable("LUMORA_DATA").isEmpty() && QFileInfo(root).isDir()) warned = true;
+  if (!warned) {
     // The data folder name may come with a leading separator ("\Lumora算数").
     QString name = dataFolderName;
     while (name.startsWith(u'/') || name.startsWith(u'\\'))
       name.remove(0, 1);
     if (!QFileInfo(root + name).isDir()) {
-      gCommonDocumentsWarned = true;
+      warned = true;
       MessageBox().Show(QStringLiteral("共有フォルダー\"") + root + name +
                             QStringLiteral("\"が見つかりません。"),
                         QString(), TMsgButtons::mbOK);
@@ -273,11 +274,11 @@ QString GetDataFolder() {
 }
 
 bool CommonDocumentsWarned() {
-  return gCommonDocumentsWarned;
+  return TSysContext::Started() && TSysContext::Get().SharedFolderReported;
 }
 
 void SetCommonDocumentsWarned(bool warned) {
-  gCommonDocumentsWarned = warned;
+  if (TSysContext::Started()) TSysContext::Get().SharedFolderReported = warned;
 }
 
 // ---- Arguments of the string commands ----

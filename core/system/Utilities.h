@@ -90,8 +90,8 @@ QString GetCommonDocumentsFolder();
 // started), without separators of the name's own at either end and without
 // a trailing one.
 QString GetDataFolder();
-// The program-wide warned flag; false at start-up. Start-up sets it after
-// its first call.
+// Whether the missing shared data folder was reported in this run (kept in
+// the system state; false, and not kept, without one).
 bool CommonDocumentsWarned();
 void SetCommonDocumentsWarned(bool warned);
 

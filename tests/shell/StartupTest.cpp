@@ -27,6 +27,7 @@
 #include "shell/startup/ProgramStart.h"
 #include "shell/startup/Startup.h"
 #include "shell/startup/VersionDlg.h"
+#include "tests/kinds/TestStart.h"
 
 namespace lumora::test {
 namespace {
@@ -47,14 +48,8 @@ protected:
     auto box = std::make_unique<TStderrMessageBox>();
     messages_ = box.get();
     SetMessageBox(std::move(box));
-    TCoreStartup startup;
-    startup.RegisterClasses = RegisterProgramClasses;
-    startup.StartSystem = [this] {
-      TProgramPaths paths;
-      paths.ProgramFolder = dir_.path() + u'/';
-      TSysContext::Start(paths);
-    };
-    StartShell(startup);
+    StartShell(
+        CoreStartup({.RegisterClasses = RegisterProgramClasses, .ProgramFolder = dir_.path()}));
     TBaseForm::Painting = false;
   }
   void TearDown() override {

@@ -13,44 +13,6 @@ namespace lumora::test {
 
 // ---- Classes ----
 
-TObjInfo TBookTestBook::GetObjInfo() {
-  TObjInfo info;
-  info.IndexNo = -1;
-  info.Name = QStringLiteral("テスト書籍");
-  return info;
-}
-
-TObjInfo TBookTestPage::GetObjInfo() {
-  TObjInfo info;
-  info.IndexNo = -1;
-  info.Name = QStringLiteral("テスト書籍頁");
-  return info;
-}
-
-TObjInfo TBookTestMemo::GetObjInfo() {
-  TObjInfo info = TTestRect::GetObjInfo();
-  info.Name = QString::fromUtf16(kSysTextKind);
-  return info;
-}
-
-TBookTestMemo::TBookTestMemo() : TTestRect(DefaultParam(QString::fromUtf16(kSysTextKind))) {}
-
-bool TBookTestMemo::Value(const QString &aCommand, QVariantList &aArg) {
-  if (aCommand != QStringLiteral("固有値")) return TTestRect::Value(aCommand, aArg);
-  aArg = {Param.Text};
-  return true;
-}
-
-bool TBookTestMemo::Data(const QString &aCommand, const QVariantList &aArg) {
-  if (aCommand != QStringLiteral("レイアウト")) return TTestRect::Data(aCommand, aArg);
-  Layout = aArg;
-  return true;
-}
-
-void TBookTestMemo::Paint(TCanvas &) {
-  gLog << QStringLiteral("memo ") + Name;
-}
-
 TObjInfo TBookTestBroken::GetObjInfo() {
   TObjInfo info = TTestRect::GetObjInfo();
   info.Name = QStringLiteral("テスト故障");

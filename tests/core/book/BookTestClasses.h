@@ -1,9 +1,8 @@
 #pragma once
-// The book tests' classes and fixture: a book and page class of their own
-// (the mode books and pages come later), a page memo standing in for the
-// text subsystem's "Sys文字編集", a still-picture kind, and a fixture with
-// the stamp tests' program folder, fresh picture stores and a folder for
-// saved books.
+// The book tests' fixture, with the stamp tests' program folder, fresh
+// picture stores and a folder for saved books, and a figure whose record
+// cannot be written. The book, page, memo and still kinds are in
+// tests/kinds (the mode books and pages come later).
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
@@ -12,49 +11,9 @@
 
 #include "core/book/MetaBook.h"
 #include "tests/core/pictures/StampTestClasses.h"
+#include "tests/kinds/BookKinds.h"
 
 namespace lumora::test {
-
-// A book "テスト書籍".
-class TBookTestBook : public TMetaBook {
-  LUMORA_OBJECT(TBookTestBook, TMetaBook)
-public:
-  static TObjInfo GetObjInfo();
-
-protected:
-  TBookTestBook() = default;
-};
-
-// A page "テスト書籍頁".
-class TBookTestPage : public TMetaPage {
-  LUMORA_OBJECT(TBookTestPage, TMetaPage)
-public:
-  static TObjInfo GetObjInfo();
-  void SetId(int64_t aId) { FId = aId; }
-
-protected:
-  TBookTestPage() = default;
-};
-
-// A page memo "Sys文字編集": its text is Param.Text (answered as "固有値");
-// painting logs "memo <Name>" into gLog.
-class TBookTestMemo : public TTestRect {
-  LUMORA_OBJECT(TBookTestMemo, TTestRect)
-public:
-  static TObjInfo GetObjInfo();
-  bool Value(const QString &aCommand, QVariantList &aArg) override;
-  bool Data(const QString &aCommand, const QVariantList &aArg) override;
-  using TTestRect::Paint;
-  void Paint(TCanvas &aCanvas) override;
-
-  QVariantList Layout; // the "レイアウト" arguments received
-
-protected:
-  TBookTestMemo();
-};
-
-// A still-picture object "静止画" (its picture is named by Param.Text).
-LUMORA_DRAW_TEST_KIND(TBookTestStill, "静止画", ({otSurface, otPicture}), ({atShow}))
 
 // A figure "テスト故障" whose record cannot be written.
 class TBookTestBroken : public TTestRect {

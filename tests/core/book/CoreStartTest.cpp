@@ -2,6 +2,9 @@
 // state of the previous one is left, and the stores go in the reverse order
 // of the start-up sequence.
 #include "core/book/CoreStart.h"
+#include "core/fonts/MetaFont.h"
+#include "core/geometry/Geometry.h"
+#include "core/system/Utilities.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -87,6 +90,9 @@ TEST_F(CoreStartTest, AResetAndANewStartLeaveNothingOfThePreviousState) {
   SetCurrentBook(book.get());
   SetActBlockList(nullptr);
   StyleLine().Width = 7;
+  SetPixelsPerInch(120);
+  SetMathFontName(QStringLiteral("other"));
+  SetCommonDocumentsWarned(true);
   ExecServices().Undo = &undo;
   SetVersionQuestion([](const QString &) { return true; });
   TTempFileList::Construct(dir_.path() + QStringLiteral("/data"), QStringLiteral("Temp"),
@@ -104,6 +110,9 @@ TEST_F(CoreStartTest, AResetAndANewStartLeaveNothingOfThePreviousState) {
   EXPECT_EQ(CurrentBook(), nullptr);
   EXPECT_EQ(ActBlockList(), &ActBlockRegistry());
   EXPECT_EQ(StyleLine().Width, 1);
+  EXPECT_DOUBLE_EQ(GetPixelsPerMM(), kDefaultPixelsPerInch / 25.4);
+  EXPECT_EQ(MathFontName(), kDefaultMathFontName);
+  EXPECT_FALSE(CommonDocumentsWarned());
   EXPECT_EQ(ExecServices().Undo, nullptr);
   EXPECT_FALSE(TTempFileList::Constructed());
   EXPECT_TRUE(TSysContext::Started());

@@ -7,7 +7,7 @@
 #include "core/model/ObjPool.h"
 #include "core/pictures/StillFactory.h"
 #include "tests/core/book/BookTestClasses.h"
-#include "tests/core/book/PartTestClasses.h"
+#include "tests/kinds/PartKinds.h"
 
 namespace lumora::test {
 namespace {

@@ -10,7 +10,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/text/CodePage932.h"
 #include "tests/core/book/BookTestClasses.h"
-#include "tests/core/book/PartTestClasses.h"
+#include "tests/kinds/PartKinds.h"
 
 namespace lumora::test {
 namespace {

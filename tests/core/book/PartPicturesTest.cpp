@@ -6,7 +6,7 @@
 #include "core/pictures/StampFactory.h"
 #include "core/pictures/StillFactory.h"
 #include "tests/core/book/BookTestClasses.h"
-#include "tests/core/book/PartTestClasses.h"
+#include "tests/kinds/PartKinds.h"
 
 namespace lumora::test {
 namespace {
@@ -44,8 +44,7 @@ TEST_F(PartPicturesTest, PicturesUsedOnlyInsideAPartAreKeptBySaving) {
   WriteProgramFile(QStringLiteral("still.png"), PlainPng(5, 2, kRed));
   WriteProgramFile(QStringLiteral("unused.png"), PlainPng(3, 3, kRed));
   TBookTestBook *book = NewBook(2);
-  TIterPart *part =
-      static_cast<TIterPart *>(book->Pages(1)->AddObj(NewObject<TIterPart>()));
+  TIterPart *part = static_cast<TIterPart *>(book->Pages(1)->AddObj(NewObject<TIterPart>()));
   part->ReName(0);
   AddStampTo(part, QStringLiteral("quad.png"));
   TStill_ *still = StillMaker()._Create(ProgramPath(QStringLiteral("still.png")));

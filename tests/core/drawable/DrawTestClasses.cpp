@@ -11,13 +11,6 @@ namespace lumora::test {
 
 namespace {
 
-std::vector<TPoint> ToPoints(std::span<const TRealPoint> aPolygon) {
-  std::vector<TPoint> points;
-  for (const TRealPoint &p : aPolygon)
-    points.push_back(RealPointToPoint(p));
-  return points;
-}
-
 // Passes a run on to the conductor's linked object.
 class TConductorExe : public TExe {
 public:
@@ -53,63 +46,6 @@ public:
 };
 
 } // namespace
-
-bool TLogDrawExe::Exec(TCircuit &aCircuit, TCommonObj *aAction) {
-  gLog << QStringLiteral("exec ") + FSelf->Name;
-  return TDrawExe::Exec(aCircuit, aAction);
-}
-
-// ---- TTestRect ----
-
-TObjInfo TTestRect::GetObjInfo() {
-  TObjInfo info;
-  info.IndexNo = 400;
-  info.ClassName = QStringLiteral("図形");
-  info.Name = QStringLiteral("テスト矩形");
-  info.FormType = {otSurface};
-  info.ActType = {atShow};
-  info.Origin64 = 4;
-  return info;
-}
-
-TObjParam TTestRect::DefaultParam(const QString &aKind) {
-  TObjParam param;
-  param.ObjName = aKind;
-  param.ActType = {atShow};
-  param.Width = 1;
-  param.Grabs = 4;
-  param.LineColor = kLine;
-  param.FaceColor = kFace;
-  param.Coating = true;
-  return param;
-}
-
-TTestRect::TTestRect(const TObjParam &aParam) : TDrawObj(aParam) {
-  FVisible = true;
-}
-
-void TTestRect::CreateMode(TSysMode aMode) {
-  TDrawObj::CreateMode(aMode);
-  if (aMode == smExec) FEx = std::make_unique<TLogDrawExe>(this);
-}
-
-void TTestRect::DrawObj(TCanvas &aCanvas, std::span<const TRealPoint> aPolygon) {
-  PrepareCanvas(aCanvas);
-  aCanvas.Polygon(ToPoints(aPolygon));
-}
-
-void TTestRect::Move(TRealPoint aOffset, TShiftState aShift) {
-  ShiftMoves.push_back(aShift);
-  TDrawObj::Move(aOffset, aShift);
-}
-
-void TTestRect::Place(std::vector<TRealPoint> aPoints) {
-  Param.Grabs = int32_t(aPoints.size());
-  SetPolygon(aPoints);
-  InitGrabInfo();
-  Maker()->SetCenter();
-  ReMake();
-}
 
 TObjInfo TTestConductor::GetObjInfo() {
   TObjInfo info = TTestRect::GetObjInfo();

@@ -1,7 +1,8 @@
 #pragma once
 // Drawable test figures and the fixture of the drawable-object tests: a
 // clean object model with them registered, a system state, a page as the
-// root object and a page window that records what was invalidated.
+// root object and a page window that records what was invalidated. The
+// four-cornered figure "テスト矩形" itself is in tests/kinds.
 #include <QStringList>
 #include <memory>
 #include <vector>
@@ -11,63 +12,9 @@
 #include "core/drawable/ExecServices.h"
 #include "core/model/BaseWindow.h"
 #include "tests/core/model/ModelTestClasses.h"
+#include "tests/kinds/FigureKinds.h"
 
 namespace lumora::test {
-
-// Colours of the test figures ($00BBGGRR).
-inline constexpr TColor kFace = 0x0000FF; // red
-inline constexpr TColor kLine = 0xFF0000; // blue
-
-// Logs "exec <name>" into gLog on every Exec before running it.
-class TLogDrawExe : public TDrawExe {
-public:
-  using TDrawExe::TDrawExe;
-  bool Exec(TCircuit &aCircuit, TCommonObj *aAction) override;
-};
-
-// A four-cornered figure "テスト矩形": one grab per corner, filled in kFace
-// with a kLine outline. Logs the shift states of the shifted moves.
-class TTestRect : public TDrawObj {
-  LUMORA_OBJECT(TTestRect, TDrawObj)
-public:
-  static TObjInfo GetObjInfo();
-  static TObjParam DefaultParam(const QString &aKind);
-
-  void CreateMode(TSysMode aMode) override;
-  using TDrawObj::DrawObj;
-  void DrawObj(TCanvas &aCanvas, std::span<const TRealPoint> aPolygon) override;
-  bool CheckForm(int, std::span<const TRealPoint>, TPoint &) override { return true; }
-  TGrabRect FormatGrab(int, TPoint, const TGrabRect &pDragRect, int) override { return pDragRect; }
-  using TDrawObj::Move;
-  void Move(TRealPoint aOffset, TShiftState aShift) override;
-  void SetId(int64_t aId) { FId = aId; }
-  // The figure takes the points (one grab each) and is re-made.
-  void Place(std::vector<TRealPoint> aPoints);
-
-  std::vector<TShiftState> ShiftMoves;
-
-protected:
-  TTestRect() : TTestRect(DefaultParam(QStringLiteral("テスト矩形"))) {}
-  explicit TTestRect(const TObjParam &aParam);
-};
-
-// Kinds of the same figure with other catalogue records.
-#define LUMORA_DRAW_TEST_KIND(Class, Kind, Form, Act)                                              \
-  class Class : public TTestRect {                                                                 \
-    LUMORA_OBJECT(Class, TTestRect)                                                                \
-  public:                                                                                          \
-    static TObjInfo GetObjInfo() {                                                                 \
-      TObjInfo info = TTestRect::GetObjInfo();                                                     \
-      info.Name = QStringLiteral(Kind);                                                            \
-      info.FormType = TFormType Form;                                                              \
-      info.ActType = TActType Act;                                                                 \
-      info.Origin64 = 4;                                                                           \
-      return info;                                                                                 \
-    }                                                                                              \
-                                                                                                   \
-  protected:                                                                                       \
-    Class() : TTestRect(DefaultParam(QStringLiteral(Kind))) {}                                     \
-  };
 
 // The push pin: its rotation centre holds the objects whose pool it is in.
 LUMORA_DRAW_TEST_KIND(TTestPin, "留針", ({otSurface}), ({atShow}))

@@ -8,17 +8,9 @@
 #include "core/model/ObjPool.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/system/Exception.h"
+#include "tests/kinds/FigureKinds.h"
 
 namespace lumora::test {
-
-namespace {
-std::vector<TPoint> ToPoints(std::span<const TRealPoint> aPolygon) {
-  std::vector<TPoint> points;
-  for (const TRealPoint &p : aPolygon)
-    points.push_back(RealPointToPoint(p));
-  return points;
-}
-} // namespace
 
 // ---- TTestMaker ----
 

@@ -14,13 +14,12 @@
 #include "core/model/LeafObj.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/system/Exception.h"
+#include "tests/kinds/TestLog.h"
 
 namespace lumora::test {
 
 // Counts the test objects alive, to check who frees what.
 inline int gAlive = 0;
-// Records paint and search order by object name.
-inline QStringList gLog;
 
 // The maker of the test figures: its picture is a page-sized transparent
 // bitmap with the owner drawn at its page position.

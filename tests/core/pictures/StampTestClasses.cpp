@@ -33,27 +33,6 @@ QImage QuadrantImage(int w, int h, const QColor &aFourth) {
 
 } // namespace
 
-// ---- TTestPictureStamp ----
-
-TObjInfo TTestPictureStamp::GetObjInfo() {
-  TObjInfo info;
-  info.IndexNo = 402;
-  info.ClassName = QStringLiteral("スタンプ");
-  info.Name = QStringLiteral("テスト印影");
-  info.FormType = {otStamp};
-  info.ActType = {atShow, atSize, atRotate};
-  return info;
-}
-
-TTestPictureStamp::TTestPictureStamp()
-    : TCustomStamp([] {
-        TObjParam param;
-        param.ObjName = QStringLiteral("テスト印影");
-        param.ActType = {atShow, atSize, atRotate};
-        param.Grabs = 8;
-        return param;
-      }()) {}
-
 // ---- Pictures ----
 
 QByteArray QuadrantBmp(int w, int h) {

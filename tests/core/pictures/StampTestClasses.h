@@ -1,12 +1,11 @@
 #pragma once
-// The stamp tests' page object and fixture: a concrete stamp, a program
-// folder of its own (with its "Stamp" folder) as the system state's, a fresh
-// stamp store, and pictures written into that folder.
+// The stamp tests' fixture: a program folder of its own (with its "Stamp"
+// folder) as the system state's, a fresh stamp store, stamps "テスト印影"
+// (tests/kinds) on the page, and pictures written into that folder.
 #include <QByteArray>
 #include <QImage>
 #include <QTemporaryDir>
 
-#include "core/pictures/CustomStamp.h"
 #include "tests/core/drawable/DrawTestClasses.h"
 
 namespace lumora::test {
@@ -16,18 +15,6 @@ inline constexpr TColor kRed = 0x0000FF;
 inline constexpr TColor kBlue = 0xFF0000;
 inline constexpr TColor kYellow = 0x00FFFF;
 inline constexpr TColor kPage = 0x00FF00; // green
-
-// A stamp "テスト印影" whose angle accessors are the drawable ones.
-class TTestPictureStamp : public TCustomStamp {
-  LUMORA_OBJECT(TTestPictureStamp, TCustomStamp)
-public:
-  static TObjInfo GetObjInfo();
-  double GetObjAngle() override { return TDrawObj::GetObjAngle(); }
-  void SetObjAngle(double aAngle) override { TDrawObj::SetObjAngle(aAngle); }
-
-protected:
-  TTestPictureStamp();
-};
 
 // Pictures of w x h in quadrants: top-left red, top-right blue, bottom-left
 // yellow; the bottom-right quadrant is see-through (the key colour in a

@@ -96,7 +96,6 @@ protected:
       qputenv("LUMORA_DATA", savedData_);
     else
       qunsetenv("LUMORA_DATA");
-    SetCommonDocumentsWarned(false);
   }
 
   QString Write(const QString &name, const QByteArray &bytes) {

@@ -8,7 +8,9 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+#include "core/model/CoreContext.h"
 #include "core/support/RectOps.h"
+#include "core/system/SysContext.h"
 #include "core/system/Utilities.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/system/Exception.h"
@@ -238,7 +240,9 @@ protected:
   void SetUp() override {
     saved_ = qgetenv("LUMORA_DATA");
     had_ = qEnvironmentVariableIsSet("LUMORA_DATA");
-    SetCommonDocumentsWarned(false);
+    // The reported flag is kept in the system state, fresh for each case.
+    TCoreContext::Start();
+    TSysContext::Start({});
     auto box = std::make_unique<TStderrMessageBox>();
     box_ = box.get();
     SetMessageBox(std::move(box));
@@ -249,7 +253,7 @@ protected:
     else
       qunsetenv("LUMORA_DATA");
     SetMessageBox(nullptr);
-    SetCommonDocumentsWarned(false);
+    TCoreContext::Reset();
   }
   QTemporaryDir dir_;
   TStderrMessageBox *box_ = nullptr;

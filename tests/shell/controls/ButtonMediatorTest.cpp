@@ -17,6 +17,7 @@
 #include "shell/controls/ButtonMediator.h"
 #include "shell/startup/ProgramStart.h"
 #include "shell/startup/Startup.h"
+#include "tests/kinds/TestStart.h"
 
 namespace lumora::test {
 namespace {
@@ -42,14 +43,8 @@ class ButtonMediatorTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
-    TCoreStartup startup;
-    startup.RegisterClasses = RegisterProgramClasses;
-    startup.StartSystem = [this] {
-      TProgramPaths paths;
-      paths.ProgramFolder = dir_.path() + u'/';
-      TSysContext::Start(paths);
-    };
-    StartShell(startup);
+    StartShell(
+        CoreStartup({.RegisterClasses = RegisterProgramClasses, .ProgramFolder = dir_.path()}));
 
     mediator_ = TButtonMediator::Create();
     for (const ButtonDef &def : kButtons) {

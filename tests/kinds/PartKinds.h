@@ -1,11 +1,15 @@
 #pragma once
-// A user part for the book tests: a file-container compound that owns its
-// members and gives the filtered walk the book writer uses to count the
-// pictures inside it.
+// User parts "テスト部品": the tests' part, a file-container compound that
+// owns its members and gives the filtered walk the book writer uses to count
+// the pictures inside it, and the plain part the fuzz target reads, whose
+// walk takes objects of one kind only.
+#include <QString>
+#include <memory>
+#include <vector>
+
 #include "core/book/Iterators.h"
 #include "core/book/LmCompo.h"
 #include "core/model/ObjPool.h"
-#include "tests/core/drawable/DrawTestClasses.h"
 
 namespace lumora::test {
 
@@ -82,6 +86,52 @@ public:
 
 protected:
   TIterDragPart() = default;
+};
+
+// The plain user part: a file-container compound that owns its members and
+// walks them by kind for the book writer (a walk by ability takes none).
+class TPlainPartHasNext : public TLmHasNext {
+public:
+  TPlainPartHasNext(THasNext *aParent, TCustomCompo *aCompo) : TLmHasNext(aParent, aCompo) {}
+  bool IsTarget(TCommonObj *aObj) override { return Iterator()->Condition(aObj); }
+};
+
+class TPlainPartIterator : public TLmIterator {
+public:
+  TPlainPartIterator(TCustomCompo *aCompo, const QString &aKind)
+      : TLmIterator(HasNextClass<TPlainPartHasNext>()), kind_(aKind) {
+    Begin(aCompo);
+  }
+  bool Condition(TCommonObj *aObj) override { return aObj->Param.ObjName == kind_; }
+
+private:
+  QString kind_;
+};
+
+class TPlainPart : public TLmCompo {
+  LUMORA_OBJECT(TPlainPart, TLmCompo)
+public:
+  static TObjInfo GetObjInfo() {
+    TObjInfo info;
+    info.IndexNo = -1;
+    info.Name = QStringLiteral("テスト部品");
+    info.FormType = {otSurface, otUser};
+    info.ActType = {atShow};
+    return info;
+  }
+  using TLmCompo::CreateIterator;
+  std::unique_ptr<TLmIterator> CreateIterator(TObjType, const QString &aObj) override {
+    return std::make_unique<TPlainPartIterator>(this, aObj);
+  }
+  std::unique_ptr<TLmIterator> CreateIterator(TActKind) override {
+    return std::make_unique<TPlainPartIterator>(this, QString());
+  }
+
+protected:
+  TPlainPart() = default;
+  std::unique_ptr<TAbObjectPool> NewPool() const override {
+    return std::make_unique<TOwnedObjPool>();
+  }
 };
 
 } // namespace lumora::test

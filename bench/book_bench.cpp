@@ -1,23 +1,32 @@
 // Saving and opening a book file of 200 pages (the common page included)
 // and 20,000 objects, 200 of them still pictures showing 50 different
-// pictures; and, for scale, reading the same file's bytes and writing them
-// safely (temporary file, fsync, rename), so that the open and save times
-// can be given as ratios.
+// pictures; and, for scale, reading the same file's bytes cold (dropped
+// from the page cache first) and writing them safely (temporary file,
+// fsync, rename, folder fsync), so that the open and save times are given
+// as ratios measured in the same run. Books of 10, 100 and 1,000 pages show
+// how opening and saving grow with the page count.
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
+#include <map>
+#include <unistd.h>
 
 #include "core/book/BookClasses.h"
 #include "core/book/MetaBook.h"
 #include "core/drawable/CoreClasses.h"
 #include "core/geometry/Geometry.h"
 #include "core/model/CoreContext.h"
+#include "core/model/ObjPool.h"
 #include "core/pictures/StampFactory.h"
 #include "core/pictures/StillFactory.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
 #include "platform/system/SafeSave.h"
 #include "platform/system/Stream.h"
 #include "tests/kinds/BookKinds.h"
@@ -103,7 +112,33 @@ struct TBench {
   QString path;
   std::unique_ptr<TBenchBook> book;
   QByteArray bytes;
+  QStringList pictures;
 };
+
+// A book of aPages pages, each of 100 objects of which the first is a still
+// showing one of the pictures in turn.
+std::unique_ptr<TBenchBook> MakeBook(int aPages, const QStringList &aPictures) {
+  std::unique_ptr<TBenchBook> book = NewObject<TBenchBook>();
+  book->ReName(0);
+  SetCurrentBook(book.get());
+  for (int p = 0; p < aPages; ++p) {
+    std::unique_ptr<TBenchPage> page = NewObject<TBenchPage>();
+    page->Name = page->CreateName(true);
+    TBenchPage *added = page.get();
+    book->AddObj(std::move(page));
+    for (int k = 0; k < kObjectsPerPage; ++k) {
+      std::unique_ptr<TBenchRect> obj =
+          k == 0 ? std::unique_ptr<TBenchRect>(NewObject<TBenchStill>()) : NewObject<TBenchRect>();
+      obj->ReName(0);
+      obj->Place(10 + (k % 10) * 70, 10 + (k / 10) * 50);
+      if (k == 0) obj->Param.Text = aPictures[p % aPictures.size()];
+      added->AddObj(std::move(obj));
+    }
+  }
+  TOpenBook(book.get(), QString()).Open(nullptr);
+  book->SetPage(1);
+  return book;
+}
 
 TBench &Bench() {
   static TBench *bench = [] {
@@ -118,33 +153,13 @@ TBench &Bench() {
 
     auto *b = new TBench;
     b->path = b->dir.path() + QStringLiteral("/bench.lmm");
-    QStringList pictures;
     for (int i = 0; i < kPictures; ++i) {
       const QString file = b->dir.path() + QStringLiteral("/picture%1.png").arg(i);
       Picture(i).save(file);
       TStill_ *still = StillMaker()._Create(file);
-      pictures << (still ? still->fFilePath : file);
+      b->pictures << (still ? still->fFilePath : file);
     }
-    b->book = NewObject<TBenchBook>();
-    b->book->ReName(0);
-    SetCurrentBook(b->book.get());
-    for (int p = 0; p < kPages; ++p) {
-      std::unique_ptr<TBenchPage> page = NewObject<TBenchPage>();
-      page->Name = page->CreateName(true);
-      TBenchPage *added = page.get();
-      b->book->AddObj(std::move(page));
-      for (int k = 0; k < kObjectsPerPage; ++k) {
-        std::unique_ptr<TBenchRect> obj =
-            k == 0 ? std::unique_ptr<TBenchRect>(NewObject<TBenchStill>())
-                   : NewObject<TBenchRect>();
-        obj->ReName(0);
-        obj->Place(10 + (k % 10) * 70, 10 + (k / 10) * 50);
-        if (k == 0) obj->Param.Text = pictures[p % kPictures];
-        added->AddObj(std::move(obj));
-      }
-    }
-    TOpenBook(b->book.get(), QString()).Open(nullptr);
-    b->book->SetPage(1);
+    b->book = MakeBook(kPages, b->pictures);
     if (!b->book->SaveToFile(b->path, QString())) std::abort();
     QFile file(b->path);
     if (!file.open(QIODevice::ReadOnly)) std::abort();
@@ -152,6 +167,82 @@ TBench &Bench() {
     return b;
   }();
   return *bench;
+}
+
+// Drops the file's pages from the page cache (written back first), so that
+// the next read comes from the disk.
+void DropFromCache(const QString &aPath) {
+  const int fd = ::open(QFile::encodeName(aPath).constData(), O_RDONLY);
+  if (fd < 0) std::abort();
+  ::fsync(fd);
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  ::close(fd);
+}
+
+// The seconds of one run of aRun.
+template <class F> double Seconds(F &&aRun) {
+  const auto start = std::chrono::steady_clock::now();
+  aRun();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A cold read of the whole file: the baseline of opening it.
+double ColdReadSeconds(const QString &aPath) {
+  DropFromCache(aPath);
+  return Seconds([&] {
+    QFile file(aPath);
+    if (!file.open(QIODevice::ReadOnly)) std::abort();
+    benchmark::DoNotOptimize(file.readAll());
+  });
+}
+
+// Opens the book file into a fresh book with empty picture stores, as the
+// program opens a book; the stores and the book are set aside untimed.
+struct TOpened {
+  std::unique_ptr<TBenchBook> book;
+  double seconds = 0;
+};
+
+TOpened OpenCold(const QString &aPath) {
+  ResetStillMaker();
+  ResetStampMaker();
+  TOpened opened;
+  opened.book = NewObject<TBenchBook>();
+  SetCurrentBook(opened.book.get());
+  DropFromCache(aPath);
+  opened.seconds = Seconds([&] {
+    QString header;
+    if (!opened.book->LoadFromFile(aPath, header)) std::abort();
+    TOpenBook(opened.book.get(), aPath).Open(nullptr);
+  });
+  return opened;
+}
+
+// Paints the work page into an 800 x 600 image with the pictures of its
+// stills drawn into their frames (the bench's still objects draw only
+// their frame); answers the pictures drawn.
+int ShowWorkPage(TBenchBook &aBook) {
+  TMetaPage *page = aBook.Pages(aBook.Page());
+  if (!page) std::abort();
+  TBitmap image(800, 600);
+  image.SetPixelFormat(pf32bit);
+  TCanvas &canvas = image.Canvas();
+  page->Paint(canvas);
+  int drawn = 0;
+  const TAbObjectPool *pool = page->Pool();
+  for (int i = 0; pool && i < pool->Count(); ++i) {
+    TCommonObj *obj = pool->Items(i);
+    if (!dynamic_cast<TBenchStill *>(obj)) continue;
+    TStill_ *still = StillMaker().FindStill(obj->Param.Text);
+    if (!still) continue;
+    if (const TGraphic *picture = still->Graphic()) {
+      const TRect r = obj->BoundsRect();
+      canvas.StretchDraw(r, *picture);
+      ++drawn;
+    }
+  }
+  benchmark::DoNotOptimize(image.Width());
+  return drawn;
 }
 
 void BM_ReadFileBytes(benchmark::State &state) {
@@ -244,5 +335,141 @@ void BM_OpenBookFromMemory(benchmark::State &state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * b.bytes.size());
 }
 BENCHMARK(BM_OpenBookFromMemory)->Unit(benchmark::kMillisecond);
+
+// Opening the book file cold against a cold read of the same file, both
+// measured in each round: open_ratio is the sum of the opens over the sum
+// of the reads.
+void BM_OpenBookCold(benchmark::State &state) {
+  TBench &b = Bench();
+  double opens = 0, reads = 0;
+  for (auto _ : state) {
+    reads += ColdReadSeconds(b.path);
+    TOpened opened = OpenCold(b.path);
+    opens += opened.seconds;
+    state.SetIterationTime(opened.seconds);
+    SetCurrentBook(b.book.get());
+  }
+  state.counters["open_ratio"] = opens / reads;
+  state.counters["cold_read_ms"] = reads * 1e3 / double(state.iterations());
+}
+BENCHMARK(BM_OpenBookCold)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// Showing the first page: the cold open, then the page painted with the
+// pictures it shows decoded, against the cold open alone.
+void BM_ShowFirstPage(benchmark::State &state) {
+  TBench &b = Bench();
+  double shows = 0, opens = 0, reads = 0;
+  int drawn = 0;
+  for (auto _ : state) {
+    reads += ColdReadSeconds(b.path);
+    TOpened alone = OpenCold(b.path);
+    opens += alone.seconds;
+    alone.book.reset();
+    TOpened opened = OpenCold(b.path);
+    const double show = opened.seconds + Seconds([&] { drawn = ShowWorkPage(*opened.book); });
+    shows += show;
+    state.SetIterationTime(show);
+    SetCurrentBook(b.book.get());
+  }
+  state.counters["show_to_open_ratio"] = shows / opens;
+  state.counters["show_to_cold_read_ratio"] = shows / reads;
+  state.counters["pictures_drawn"] = drawn;
+}
+BENCHMARK(BM_ShowFirstPage)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// Saving against writing the same bytes safely, both in each round.
+void BM_SaveBookRatio(benchmark::State &state) {
+  TBench &b = Bench();
+  const QString saved = b.dir.path() + QStringLiteral("/saved.lmm");
+  const QString copy = b.dir.path() + QStringLiteral("/copy.lmm");
+  double saves = 0, writes = 0;
+  for (auto _ : state) {
+    writes += Seconds([&] { SaveFileSafely(copy, b.bytes); });
+    const double save = Seconds([&] {
+      if (!b.book->SaveToFile(saved, QString())) std::abort();
+    });
+    saves += save;
+    state.SetIterationTime(save);
+  }
+  state.counters["save_ratio"] = saves / writes;
+}
+BENCHMARK(BM_SaveBookRatio)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// Books of 10, 100 and 1,000 pages, made once each and kept.
+struct TSizedBook {
+  QString path;
+  std::unique_ptr<TBenchBook> book;
+  QByteArray bytes;
+};
+
+TSizedBook &SizedBook(int aPages) {
+  static std::map<int, TSizedBook> books;
+  TSizedBook &sized = books[aPages];
+  if (sized.book) return sized;
+  TBench &b = Bench();
+  sized.path = b.dir.path() + QStringLiteral("/pages%1.lmm").arg(aPages);
+  sized.book = MakeBook(aPages, b.pictures);
+  if (!sized.book->SaveToFile(sized.path, QString())) std::abort();
+  QFile file(sized.path);
+  if (!file.open(QIODevice::ReadOnly)) std::abort();
+  sized.bytes = file.readAll();
+  SetCurrentBook(b.book.get());
+  return sized;
+}
+
+// Opening by page count: per_page_ms should stay flat from 10 to 1,000.
+void BM_OpenBookPages(benchmark::State &state) {
+  const int pages = int(state.range(0));
+  TSizedBook &sized = SizedBook(pages);
+  double opens = 0, reads = 0;
+  for (auto _ : state) {
+    reads += ColdReadSeconds(sized.path);
+    TOpened opened = OpenCold(sized.path);
+    opens += opened.seconds;
+    state.SetIterationTime(opened.seconds);
+    SetCurrentBook(Bench().book.get());
+  }
+  const double n = double(state.iterations());
+  state.counters["per_page_ms"] = opens * 1e3 / n / pages;
+  state.counters["open_ratio"] = opens / reads;
+  state.counters["file_bytes"] = double(sized.bytes.size());
+}
+BENCHMARK(BM_OpenBookPages)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1);
+
+// Saving by page count, against writing the same bytes safely.
+void BM_SaveBookPages(benchmark::State &state) {
+  const int pages = int(state.range(0));
+  TSizedBook &sized = SizedBook(pages);
+  TBench &b = Bench();
+  const QString saved = b.dir.path() + QStringLiteral("/saved%1.lmm").arg(pages);
+  const QString copy = b.dir.path() + QStringLiteral("/copy%1.lmm").arg(pages);
+  SetCurrentBook(sized.book.get());
+  double saves = 0, writes = 0;
+  for (auto _ : state) {
+    writes += Seconds([&] { SaveFileSafely(copy, sized.bytes); });
+    const double save = Seconds([&] {
+      if (!sized.book->SaveToFile(saved, QString())) std::abort();
+    });
+    saves += save;
+    state.SetIterationTime(save);
+  }
+  SetCurrentBook(b.book.get());
+  const double n = double(state.iterations());
+  state.counters["per_page_ms"] = saves * 1e3 / n / pages;
+  state.counters["save_ratio"] = saves / writes;
+}
+BENCHMARK(BM_SaveBookPages)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1);
 
 } // namespace

@@ -22,6 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const int64_t before = in.Position();
     try {
       lumora::TStamp_Stream stamp(in);
+      // Pictures are decoded when first drawn: decode this one here.
+      stamp.Decoded();
       lumora::TMemoryStream written;
       stamp.SaveToStream(QString(), written);
       written.SetPosition(0);

@@ -173,6 +173,7 @@ public:
   // (0, 0, Round(WinWidth x Zoom), Round(WinHeight x Zoom)) of the current
   // book, rounded half to even.
   TRect WinRect() const;
+  TRect ShownArea() const override { return WinRect(); }
   // The object at a pool index; null out of range.
   TCommonObj *Items(int aId) const;
   TSysObjes *SysObjs() const { return FSysObjs.get(); }

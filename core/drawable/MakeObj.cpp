@@ -72,6 +72,16 @@ void TMakeObj::UpdateDraw(const TGraphic *aGraphic) {
   EndCanvas();
 }
 
+void TMakeObj::UpdateDrawAt(const TGraphic *aGraphic, TPoint aAt) {
+  if (!aGraphic) {
+    Update();
+    return;
+  }
+  BeginCanvas();
+  FMetaCan->Draw(aAt.X, aAt.Y, *aGraphic);
+  EndCanvas();
+}
+
 void TMakeObj::EndCanvas() {
   // Destroying the canvas hands the recording to the metafile.
   FMetaCan.reset();

@@ -40,6 +40,8 @@ public:
   // With a graphic: records it at the top-left of the owner's bounds.
   // Without: Update.
   void UpdateDraw(const TGraphic *aGraphic) override;
+  // Records the graphic with its top-left at aAt.
+  void UpdateDrawAt(const TGraphic *aGraphic, TPoint aAt) override;
 
   // Ends the recording (frees the metafile canvas).
   virtual void EndCanvas();

@@ -16,7 +16,10 @@ TClearDraw::TClearDraw(TCommonObj *aOwner) : FOwner(aOwner), FZoom(1.0) {
   Init(aOwner->BoundsRect());
 }
 
-TClearDraw::TClearDraw(TCommonObj *aOwner, double aZoom) : FOwner(aOwner), FZoom(aZoom) {
+TClearDraw::TClearDraw(TCommonObj *aOwner, double aZoom) : TClearDraw(aOwner, aZoom, TRect{}) {}
+
+TClearDraw::TClearDraw(TCommonObj *aOwner, double aZoom, const TRect &aShown)
+    : FOwner(aOwner), FZoom(aZoom) {
   TRect area = aOwner->BoundsRect();
   if (aZoom != 1) {
     // Converted within the Integer range (NaN counts as 0).
@@ -28,6 +31,18 @@ TClearDraw::TClearDraw(TCommonObj *aOwner, double aZoom) : FOwner(aOwner), FZoom
     };
     area = {fit(std::trunc(area.Left * aZoom)), fit(std::trunc(area.Top * aZoom)),
             fit(std::ceil(area.Right * aZoom)), fit(std::ceil(area.Bottom * aZoom))};
+  }
+  // The image holds pixels Left..Right and Top..Bottom; outside aShown none
+  // of them is ever seen.
+  if (aShown.Right > aShown.Left && aShown.Bottom > aShown.Top) {
+    const TRect cut{std::max(area.Left, aShown.Left), std::max(area.Top, aShown.Top),
+                    std::min(area.Right, aShown.Right), std::min(area.Bottom, aShown.Bottom)};
+    if (cut.Left != area.Left || cut.Top != area.Top || cut.Right != area.Right ||
+        cut.Bottom != area.Bottom) {
+      FCut = true;
+      // Nothing shown: an image too small to be used.
+      area = cut.Right >= cut.Left && cut.Bottom >= cut.Top ? cut : TRect{0, 0, 0, 0};
+    }
   }
   Init(area);
 }
@@ -61,7 +76,10 @@ void TClearDraw::Draw(TCanvas &aCanvas, TPoint aOffset, double aZoom) {
 
 void TClearDraw::Update(TCustomMaker &aMaker) {
   Capture(FZoom);
-  aMaker.UpdateDraw(FBackBmp.get());
+  if (FCut)
+    aMaker.UpdateDrawAt(FBackBmp.get(), FTopLeft);
+  else
+    aMaker.UpdateDraw(FBackBmp.get());
 }
 
 void TClearDraw::Capture(double aFactor) {

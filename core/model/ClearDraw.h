@@ -20,6 +20,9 @@ public:
   // Zoom aZoom: the owner's bounds scaled by it, left and top truncated,
   // right and bottom rounded up.
   TClearDraw(TCommonObj *aOwner, double aZoom);
+  // As above, the area cut to aShown (page pixels at the zoom): only that
+  // part is captured and blended. An empty aShown cuts nothing.
+  TClearDraw(TCommonObj *aOwner, double aZoom, const TRect &aShown);
   ~TClearDraw();
   TClearDraw(const TClearDraw &) = delete;
   TClearDraw &operator=(const TClearDraw &) = delete;
@@ -35,6 +38,8 @@ public:
 
   const TBitmap *BackBmp() const { return FBackBmp.get(); }
   TPoint TopLeft() const { return FTopLeft; }
+  // Whether the area was cut to what can be shown.
+  bool Cut() const { return FCut; }
 
 private:
   void Init(const TRect &aArea);
@@ -47,6 +52,7 @@ private:
   double FZoom;
   std::unique_ptr<TBitmap> FBackBmp;
   TPoint FTopLeft;
+  bool FCut = false;
 };
 
 } // namespace lumora

@@ -221,13 +221,31 @@ TRealPoint TCommonObj::BCenter() const {
 void TCommonObj::AdsorbFrom(TRealPoint, IRepresent *) {}
 void TCommonObj::UnAdsorbFrom(int, TRealPoint, IRepresent *) {}
 
+namespace {
+
+// What the page can show at its zoom: the images made for it go no further.
+TRect ShownByRoot() {
+  TCommonObj *root = TMakeInfo2::Get().Root();
+  return root ? root->ShownArea() : TRect{};
+}
+
+} // namespace
+
 void TCommonObj::ClearDraw_() {
-  TClearDraw keeper(this);
+  TClearDraw keeper(this, 1.0, ShownByRoot());
   if (keeper.State() && FMaker) keeper.Update(*FMaker);
 }
 
 void TCommonObj::ClearDraw_(TCanvas *aCanvas, TPoint aOffset, double aZoom) {
-  TClearDraw keeper(this, aZoom);
+  // On a canvas only its clip is seen (in the canvas's pixels, moved by
+  // aOffset); for the maker, the page.
+  TRect shown = ShownByRoot();
+  if (aCanvas) {
+    const TRect clip = aCanvas->ClipRect();
+    shown = {clip.Left - aOffset.X, clip.Top - aOffset.Y, clip.Right - aOffset.X,
+             clip.Bottom - aOffset.Y};
+  }
+  TClearDraw keeper(this, aZoom, shown);
   if (!keeper.State()) return;
   if (aCanvas)
     keeper.Draw(*aCanvas, aOffset);

@@ -186,6 +186,9 @@ public:
   // the maker's picture.
   virtual void ClearDraw_(TCanvas *aCanvas, TPoint aOffset, double aZoom);
   virtual TRect GetBoundsRect() const;
+  // For the root object: the part of the page that can be shown at the
+  // current zoom, which bounds the images made for it. Empty: no bound.
+  virtual TRect ShownArea() const { return {}; }
   virtual void SetBoundsRect(const TRect &aRect);
   virtual TGrabType GetGrabForm(int Id) const;
   virtual void SetGrabForm(int Id, TGrabType Value);

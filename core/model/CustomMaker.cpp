@@ -73,6 +73,10 @@ void TCustomMaker::ReleaseProperty() {
 
 void TCustomMaker::UndoProperty(const TObjParam &) {}
 
+void TCustomMaker::UpdateDrawAt(const TGraphic *aGraphic, TPoint) {
+  UpdateDraw(aGraphic);
+}
+
 // ---- TMakeBmpObj ----
 
 TMakeBmpObj::TMakeBmpObj(TCommonObj *aSelf) : TCustomMaker(aSelf) {
@@ -90,7 +94,7 @@ TCanvas *TMakeBmpObj::Canvas() {
 void TMakeBmpObj::Paint(TCanvas &aCanvas) {
   if (!Bitmap() || Bitmap()->Empty()) return;
   const TRect r = FSelf->BoundsRect();
-  aCanvas.Draw(r.Left, r.Top, *Bitmap());
+  aCanvas.Draw(r.Left + FAt.X, r.Top + FAt.Y, *Bitmap());
 }
 
 void TMakeBmpObj::SetCenter() {
@@ -105,7 +109,13 @@ void TMakeBmpObj::Update() {
     DrawSelf(Bitmap()->Canvas());
 }
 
+void TMakeBmpObj::UpdateDrawAt(const TGraphic *aGraphic, TPoint aAt) {
+  UpdateDraw(aGraphic);
+  FAt = SubPoint(aAt, FSelf->BoundsRect().TopLeft());
+}
+
 void TMakeBmpObj::UpdateDraw(const TGraphic *aGraphic) {
+  FAt = {};
   if (!Bitmap()) return;
   if (aGraphic)
     Bitmap()->Assign(*aGraphic);

@@ -60,6 +60,9 @@ public:
   virtual void Update() = 0;
   // Takes a ready picture (a copy); null empties the picture.
   virtual void UpdateDraw(const TGraphic *aGraphic) = 0;
+  // Takes a ready picture of part of the owner, with its top-left at aAt
+  // on the page (UpdateDraw takes it at the owner's top-left).
+  virtual void UpdateDrawAt(const TGraphic *aGraphic, TPoint aAt);
   // Paint order in the pool of the root object.
   virtual void MoveBack(TCommonObj *aObj);
   virtual bool MoveFront();
@@ -92,8 +95,12 @@ public:
   void SetCenter() override;
   void Update() override;
   void UpdateDraw(const TGraphic *aGraphic) override;
+  void UpdateDrawAt(const TGraphic *aGraphic, TPoint aAt) override;
 
   TBitmap *Bitmap() const;
+
+private:
+  TPoint FAt; // where the bitmap goes, from the owner's top-left
 };
 
 } // namespace lumora

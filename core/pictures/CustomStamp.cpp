@@ -321,6 +321,18 @@ void TStampMake::UpdateDraw(const TGraphic *aGraphic) {
   EndCanvas();
 }
 
+void TStampMake::UpdateDrawAt(const TGraphic *aGraphic, TPoint aAt) {
+  TCustomStamp *stamp = Stamp();
+  if (!aGraphic || !stamp) {
+    UpdateDraw(aGraphic);
+    return;
+  }
+  BeginCanvas();
+  const TPoint at = SubPoint(aAt, stamp->ImageInfo.Rect.TopLeft());
+  FMetaCan->Draw(at.X, at.Y, *aGraphic);
+  EndCanvas();
+}
+
 void TStampMake::ReleaseProperty() {
   TDrawMake::Update();
   Invalidate(false);

@@ -150,6 +150,8 @@ public:
   void Update() override;
   // A graphic is recorded as the picture at (0, 0); none means Update.
   void UpdateDraw(const TGraphic *aGraphic) override;
+  // The graphic recorded with its top-left at aAt on the page.
+  void UpdateDrawAt(const TGraphic *aGraphic, TPoint aAt) override;
   // The drawable maker's update, then Invalidate.
   void ReleaseProperty() override;
   // The polygon's bounds, right and bottom + 1, so that their top-left is

@@ -136,6 +136,25 @@ QString StampFilePath(const QString &aName) {
 
 TStamp_::~TStamp_() = default;
 
+const TGraphic *TStamp_::Decoded() {
+  if (fCheck == TCheck::Bad) return nullptr;
+  if (!fDecoded) {
+    auto pict = std::make_unique<TPicture>();
+    const TGraphic *graphic = nullptr;
+    try {
+      graphic = LoadForDrawing(*this, *pict);
+    } catch (const Exception &) {
+    }
+    if (!graphic) {
+      fCheck = TCheck::Bad;
+      return nullptr;
+    }
+    fDecoded = std::move(pict);
+    fCheck = TCheck::Good;
+  }
+  return fDecoded->Graphic();
+}
+
 void TStamp_::SaveSvgToStream(const QString &, TStream &) {
   AbstractCall("TStamp_::SaveSvgToStream");
 }
@@ -175,8 +194,7 @@ void TStampImage::WriteEntry(const QString &, TStream &aStream, const QString &a
 }
 
 void TStampImage::Draw(TCanvas &aCanvas, TStillbmp &aBitmap, const TStampInfo &aInfo) {
-  TPicture pict;
-  const TGraphic *graphic = LoadForDrawing(*this, pict);
+  const TGraphic *graphic = Decoded();
   if (!graphic) return;
   const int w = aInfo.Width;
   const int h = aInfo.Height;
@@ -226,8 +244,7 @@ void TStampImage::ZoomDraw(TCanvas &aCanvas, const TStampInfo &aInfo,
   }
   if (info.Width < 1 || info.Height < 1) return;
 
-  TPicture pict;
-  const TGraphic *graphic = LoadForDrawing(*this, pict);
+  const TGraphic *graphic = Decoded();
   if (!graphic) return;
   if (!turned) {
     aCanvas.StretchDraw(FrameRect(info.Rect.Left, info.Rect.Top, info.Width, info.Height,
@@ -285,15 +302,18 @@ TStamp_Stream::TStamp_Stream(TStream &pStream) {
   if (size <= 0 || !Readable(pStream, size)) throw CantCreateImage(name);
   CopyFrom(pStream, size);
 
-  TPicture pict;
-  try {
-    LoadImage(pict);
-  } catch (const Exception &) {
-    throw CantCreateImage(name);
+  // A picture whose header gives its size is decoded when first drawn;
+  // any other is decoded now, and one that does not decode is refused.
+  if (const QSize header = PictHeaderSize(); header.isValid()) {
+    FWidth = header.width();
+    FHeight = header.height();
+    fCheck = TCheck::Unchecked;
+  } else {
+    const TGraphic *graphic = Decoded();
+    if (!graphic || graphic->Empty()) throw CantCreateImage(name);
+    FWidth = graphic->Width();
+    FHeight = graphic->Height();
   }
-  if (!pict.Graphic() || pict.Graphic()->Empty()) throw CantCreateImage(name);
-  FWidth = pict.Width();
-  FHeight = pict.Height();
 
   if (!TCoreContext::Started() || !ReloadPictures()) return;
   try {
@@ -303,6 +323,8 @@ TStamp_Stream::TStamp_Stream(TStream &pStream) {
     SetBytes(file.Bytes());
     FWidth = file.Width();
     FHeight = file.Height();
+    fDecoded.reset();
+    fCheck = TCheck::Good; // the file's picture decoded as it was read
   } catch (const Exception &) {
     // No usable file: the book's picture stays.
   }
@@ -316,11 +338,21 @@ TStampMaker_::~TStampMaker_() = default;
 
 TStamp_ *TStampMaker_::_Create(const QString &aFName) {
   if (aFName.isEmpty()) return nullptr;
-  if (TStamp_ *found = FindStamp(aFName)) return found;
+  // A stored picture found bad as it is checked is passed over: the next
+  // of that name, else the file, takes its place.
+  auto find = [this](const QString &aName) {
+    TStamp_ *found = FindStamp(aName);
+    while (found && found->Check() == TStamp_::TCheck::Unchecked) {
+      found->Decoded();
+      found = FindStamp(aName);
+    }
+    return found;
+  };
+  if (TStamp_ *found = find(aFName)) return found;
   // A name given with a folder part is stored under its bare name.
   const QString bare = BareFileName(aFName);
   if (bare != aFName)
-    if (TStamp_ *found = FindStamp(bare)) return found;
+    if (TStamp_ *found = find(bare)) return found;
   return AddStamp(std::make_unique<TStamp_File>(aFName));
 }
 
@@ -330,6 +362,12 @@ TStamp_ *TStampMaker_::_Create(TStream &pStream) {
 
 int TStampMaker_::IncUseCount(const QString &aFName) {
   TStamp_ *stamp = FindStamp(aFName);
+  if (!stamp) {
+    // A picture that did not decode keeps its place in the book.
+    const auto bad = std::find_if(FItems.begin(), FItems.end(),
+                                  [&](const auto &item) { return item->FileName() == aFName; });
+    if (bad != FItems.end()) stamp = bad->get();
+  }
   return stamp ? ++stamp->fUseCount : 0;
 }
 
@@ -362,14 +400,19 @@ TRect TStampMaker_::StampRect(int aSize, double aRatio) const {
 
 TStamp_ *TStampMaker::AddStamp(std::unique_ptr<TStamp_> aStamp) {
   if (!aStamp || aStamp->FileName().isEmpty()) return nullptr;
-  if (TStamp_ *stored = FindStamp(aStamp->FileName())) return stored;
+  TStamp_ *stored = FindStamp(aStamp->FileName());
+  while (stored && stored->Check() == TStamp_::TCheck::Unchecked) {
+    stored->Decoded();
+    stored = FindStamp(aStamp->FileName());
+  }
+  if (stored) return stored;
   FItems.push_back(std::move(aStamp));
   return FItems.back().get();
 }
 
 TStamp_ *TStampMaker::FindStamp(const QString &aName) const {
   for (const auto &stamp : FItems)
-    if (stamp->FileName() == aName) return stamp.get();
+    if (stamp->FileName() == aName && stamp->Check() != TStamp_::TCheck::Bad) return stamp.get();
   return nullptr;
 }
 

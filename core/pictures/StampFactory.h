@@ -99,6 +99,16 @@ public:
   virtual void ZoomDraw(TCanvas &aCanvas, const TStampInfo &aInfo,
                         std::span<const TRealPoint> aPolygon, double aZoom) = 0;
 
+  // Whether the picture decodes. A stamp read from a book whose picture
+  // header gives its size is decoded only when first drawn; until then it
+  // is unchecked. The store's lookups pass over a bad stamp.
+  enum class TCheck { Unchecked, Good, Bad };
+  TCheck Check() const { return fCheck; }
+  // The picture decoded for drawing (see LoadImage), decoded at the first
+  // call and kept; nullptr when the content holds none, and the stamp is
+  // then bad. Its bytes stay as they are.
+  const TGraphic *Decoded();
+
 protected:
   TStamp_() = default;
 
@@ -106,6 +116,8 @@ protected:
   int fUseCount = 0;
   int FWidth = 0;
   int FHeight = 0;
+  TCheck fCheck = TCheck::Good;
+  std::unique_ptr<TPicture> fDecoded; // made at the first Decoded()
 
   friend class TStampMaker_;
 };
@@ -189,13 +201,16 @@ public:
   // the picture loaded from its file (TStamp_File, which may raise) and
   // added; when the loaded picture's bare name is stored already (the
   // placeholder, say) the stored one is answered. None for an empty name.
+  // A stored picture found unchecked is decoded here (objects ask for their
+  // picture as they draw): one that turns out bad is passed over.
   TStamp_ *_Create(const QString &aFName);
   // Reads one stamp entry (TStamp_Stream, which may raise) and adds it;
   // when its name is stored already the stored picture is kept and
   // answered. None for an entry with an empty name.
   TStamp_ *_Create(TStream &pStream);
-  // Raises the count of the stored picture of that name; the new count, 0
-  // when it is not stored.
+  // Raises the count of the stored picture of that name (a bad one when no
+  // other has that name, so that its bytes are saved as read); the new
+  // count, 0 when it is not stored.
   int IncUseCount(const QString &aFName);
   // Every count to 0.
   void ClearUseCount();
@@ -210,9 +225,11 @@ public:
 
   // Adds the picture when its name is not empty and not stored yet, and
   // answers the stored picture of that name (none for an empty name); a
-  // picture not added is freed.
+  // picture not added is freed. A stored picture of that name still
+  // unchecked is decoded first: the first good picture of a name wins.
   virtual TStamp_ *AddStamp(std::unique_ptr<TStamp_> aStamp) = 0;
-  // The first picture whose name equals aName exactly; none otherwise.
+  // The first picture whose name equals aName exactly and that is not bad;
+  // none otherwise.
   virtual TStamp_ *FindStamp(const QString &aName) const = 0;
 
   // The pictures in store order.

@@ -51,6 +51,21 @@ TStillGraphicClass ClassOf(const TGraphic *aGraphic) {
   return TStillGraphicClass::Bitmap;
 }
 
+// The class ClassOf gives the decoded picture of a tag: an "emf" picture
+// decodes to a metafile, a "png" one to a PNG image, every other tag to a
+// bitmap, a JPEG picture or an icon, or to nothing.
+TStillGraphicClass ClassOfTag(const QString &aTag) {
+  if (aTag == u"emf") return TStillGraphicClass::Metafile;
+  if (aTag == u"png") return TStillGraphicClass::Png;
+  return TStillGraphicClass::Bitmap;
+}
+
+// Whether a still matches a name as FindStill looks it up.
+bool Matches(const TStill_ &aStill, const QString &aName) {
+  const QString &path = aStill.fFilePath;
+  return path == aName || (!path.isEmpty() && aName.contains(path));
+}
+
 // A picture file loaded by its extension; nullptr when the extension names
 // no picture kind or the file does not hold one.
 std::unique_ptr<TGraphic> LoadPictureFile(const QString &aPath) {
@@ -158,13 +173,31 @@ std::unique_ptr<TMetafile> SizedMetafile(const TMetafile &aMetafile, int aWidth,
 TStill_::~TStill_() = default;
 
 const TGraphic *TStill_::Graphic() {
+  if (fCheck == TCheck::Bad) return nullptr;
   if (!fDecoded) {
-    auto picture = std::make_unique<TPicture>();
-    LoadImage(*picture);
-    fDecoded = std::move(picture);
+    try {
+      CheckPicture();
+    } catch (const Exception &) {
+      return nullptr;
+    }
   }
   const TGraphic *graphic = fDecoded->Graphic();
   return graphic && !graphic->Empty() ? graphic : nullptr;
+}
+
+void TStill_::CheckPicture() {
+  if (fDecoded) return;
+  if (fCheck == TCheck::Bad)
+    throw Exception(QStringLiteral("No Graphic File(") + fFilePath + QStringLiteral(")"));
+  auto picture = std::make_unique<TPicture>();
+  try {
+    LoadImage(*picture);
+  } catch (const Exception &) {
+    fCheck = TCheck::Bad;
+    throw;
+  }
+  fDecoded = std::move(picture);
+  fCheck = TCheck::Good;
 }
 
 void TStill_::SetContent(const TGraphic &aGraphic) {
@@ -174,12 +207,14 @@ void TStill_::SetContent(const TGraphic &aGraphic) {
   FWidth = std::abs(aGraphic.Width());
   FHeight = std::abs(aGraphic.Height());
   fDecoded.reset();
+  fCheck = TCheck::Good;
 }
 
 void TStill_::SetContentBytes(const QByteArray &aBytes) {
   SetBytes(aBytes);
   SetPosition(0);
   fDecoded.reset();
+  fCheck = TCheck::Unchecked;
 }
 
 // ---- TCustomStill ----
@@ -341,14 +376,25 @@ TStill_Stream::TStill_Stream(TStream &aStream) {
         SetContentBytes(reloaded.Bytes());
         FWidth = reloaded.FWidth;
         FHeight = reloaded.FHeight;
+        GraphicClass = reloaded.GraphicClass;
+        fCheck = TCheck::Good; // the file's picture decoded as it was read
         framed = true;
       } catch (const Exception &) {
       }
     }
   }
+  // A picture whose header gives its size is decoded when first drawn; any
+  // other is decoded now, and one that does not decode is refused.
+  QString tag;
+  const QSize header = PictHeaderSize(&tag);
+  if (GraphicClass == TStillGraphicClass::None) GraphicClass = ClassOfTag(tag);
+  if (fCheck == TCheck::Unchecked && !header.isValid()) CheckPicture();
   if (!framed || FWidth <= 0 || FHeight <= 0) {
     // No usable size stored: take the picture's.
-    if (const TGraphic *picture = Graphic()) {
+    if (header.isValid() && fCheck == TCheck::Unchecked) {
+      FWidth = header.width();
+      FHeight = header.height();
+    } else if (const TGraphic *picture = Graphic()) {
       FWidth = std::abs(picture->Width());
       FHeight = std::abs(picture->Height());
     }
@@ -452,6 +498,13 @@ TStill_ *TStillMaker_::_Create(TStream &pStream) {
 
 int TStillMaker_::IncUseCount(const QString &aFName) {
   TStill_ *still = FindStill(aFName);
+  if (!still && !aFName.isEmpty()) {
+    // A picture that did not decode keeps its place in the book.
+    const auto bad = std::find_if(FList.begin(), FList.end(), [&](const TEntry &entry) {
+      return Matches(*entry.still, aFName);
+    });
+    if (bad != FList.end()) still = bad->still;
+  }
   return still ? ++still->fUseCount : 0;
 }
 
@@ -492,22 +545,27 @@ TStill_ *TStillMaker_::_Create(const QString &aFName) {
 TStillMaker::TStillMaker(TStillMaker *aParentMaker) : FParentMaker(aParentMaker) {}
 
 void TStillMaker::SetGraphicClass(TStill_ &aStill) {
+  aStill.CheckPicture();
   aStill.GraphicClass = ClassOf(aStill.Graphic());
 }
 
 TStill_ *TStillMaker::AddStill(std::unique_ptr<TStill_> aStill) {
   if (!aStill || aStill->fFilePath.isEmpty()) return nullptr;
-  if (TStill_ *found = FindStill(aStill->fFilePath)) return found;
+  TStill_ *found = FindStill(aStill->fFilePath);
+  while (found && found->Check() == TStill_::TCheck::Unchecked) {
+    found->Graphic();
+    found = FindStill(aStill->fFilePath);
+  }
+  if (found) return found;
   if (aStill->GraphicClass == TStillGraphicClass::None) SetGraphicClass(*aStill);
   return Append(std::move(aStill));
 }
 
 TStill_ *TStillMaker::FindStill(const QString &aName) const {
   if (aName.isEmpty()) return nullptr;
-  for (const TEntry &entry : FList) {
-    const QString &path = entry.still->fFilePath;
-    if (path == aName || (!path.isEmpty() && aName.contains(path))) return entry.still;
-  }
+  for (const TEntry &entry : FList)
+    if (entry.still->Check() != TStill_::TCheck::Bad && Matches(*entry.still, aName))
+      return entry.still;
   return nullptr;
 }
 

@@ -87,9 +87,20 @@ public:
   virtual void ZoomDraw(TCanvas &aCanvas, TStillInfo aInfo, std::span<const TRealPoint> aPolygon,
                         double aZoom) = 0;
 
+  // Whether the picture decodes. A still read from a book whose picture
+  // header gives its size (or whose entry stores it) is decoded only when
+  // first drawn; until then it is unchecked. The store's lookups pass over
+  // a bad still; its bytes stay as they are.
+  enum class TCheck { Unchecked, Good, Bad };
+  TCheck Check() const { return fCheck; }
+
   // The picture decoded from the content, decoded once and kept; nullptr
-  // when the content holds none. Raises when the picture bytes are bad.
+  // when the content holds none or does not decode (the still is then
+  // bad).
   const TGraphic *Graphic();
+  // Decodes the picture now when it is unchecked; raises when it does not
+  // decode, and the still is then bad.
+  void CheckPicture();
 
 protected:
   TStill_() = default;
@@ -98,6 +109,8 @@ protected:
   void SetContent(const TGraphic &aGraphic);
   // Replaces the content by tagged picture bytes.
   void SetContentBytes(const QByteArray &aBytes);
+
+  TCheck fCheck = TCheck::Good;
 
 private:
   std::unique_ptr<TPicture> fDecoded; // made at the first Graphic()
@@ -179,7 +192,8 @@ public:
   // holds for its path (an earlier one of the same path wins). Raises when
   // the entry cannot be read; the store is then unchanged.
   TStill_ *_Create(TStream &pStream);
-  // Raises the use count of the still FindStill gives; the new count, 0
+  // Raises the use count of the still FindStill gives (else of a bad still
+  // of that name, so that its bytes are saved as read); the new count, 0
   // when there is none.
   int IncUseCount(const QString &aFName);
   // Every use count to 0.
@@ -190,15 +204,16 @@ public:
   void Clear();
 
   // Decodes the still's picture once and records its kind: metafile, PNG
-  // or (anything else) bitmap.
+  // or (anything else) bitmap. Raises when the picture does not decode.
   virtual void SetGraphicClass(TStill_ &aStill) = 0;
   // Adds a still whose path is not empty and that FindStill does not find,
   // recording its kind first when unset. Answers the still the store holds
   // for that path: aStill, or the one found (aStill is then freed); nullptr
-  // for an empty path.
+  // for an empty path. A still found unchecked is decoded first: the first
+  // good still of a path wins.
   virtual TStill_ *AddStill(std::unique_ptr<TStill_> aStill) = 0;
-  // In store order, the first still whose path equals aName or occurs
-  // inside it; nullptr for an empty name.
+  // In store order, the first still that is not bad whose path equals
+  // aName or occurs inside it; nullptr for an empty name.
   virtual TStill_ *FindStill(const QString &aName) const = 0;
   // The still of aFName: the one held, else loaded from its file; an empty
   // name takes the clipboard's picture, else the blank placeholder (which

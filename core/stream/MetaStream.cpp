@@ -523,6 +523,32 @@ int TMetaStream::LoadPict(TPicture *picture) {
   return size;
 }
 
+QSize TMetaStream::PictHeaderSize(QString *aTag) {
+  QString tag;
+  QSize size;
+  try {
+    SetPosition(0);
+    if (ReadBuffer(tag) > 0 && Readable(*this, 4)) {
+      const int32_t count = ReadValue<int32_t>();
+      if (count > 0 && Readable(*this, count)) {
+        const QByteArray bytes =
+            QByteArray::fromRawData(reinterpret_cast<const char *>(Take(count)), count);
+        if (tag == u"bmp")
+          size = TBitmap::HeaderSize(bytes);
+        else if (tag == u"jpg")
+          size = TJpegImage::HeaderSize(bytes);
+        else if (tag == u"png")
+          size = TPngImage::HeaderSize(bytes);
+      }
+    }
+  } catch (const Exception &) {
+    size = QSize();
+  }
+  SetPosition(0);
+  if (aTag) *aTag = tag;
+  return size;
+}
+
 int TMetaStream::SavePict(const TPicture *picture) {
   return SaveGraphic(picture ? picture->Graphic() : nullptr);
 }

@@ -29,6 +29,7 @@
 // negative count) raise it too. A reader that fails leaves its destination
 // as it was.
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -174,6 +175,12 @@ public:
   // it is not positive). Tags other than bmp, emf, ico, jpg and png are
   // consumed and leave the holder as it was.
   int LoadPict(TPicture *picture);
+  // The size of the tagged picture at the start of the content as its
+  // header gives it, without decoding it: a "bmp", "jpg" or "png" picture
+  // whose header reads as that kind. Any other picture (no tag, "emf",
+  // "ico", other tags, bytes cut short) gives an invalid size. aTag, when
+  // given, receives the tag (empty when none can be read).
+  QSize PictHeaderSize(QString *aTag = nullptr);
   // The holder's graphic as a tagged picture; nullptr writes the empty tag.
   int SavePict(const TPicture *picture);
   // One graphic as a tagged picture; nullptr or an empty graphic writes the

@@ -24,9 +24,10 @@ uint16_t U16(const QByteArray &b, int at) {
 }
 
 // Checks the BMP file and information headers before the decoder sees the
-// bytes, so that a bad size never reaches an allocation.
-bool PlausibleBmp(const QByteArray &bytes) {
-  if (bytes.size() < 26 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+// bytes, so that a bad size never reaches an allocation; answers the
+// picture's size, an invalid size when the headers are not plausible.
+QSize PlausibleBmp(const QByteArray &bytes) {
+  if (bytes.size() < 26 || bytes[0] != 'B' || bytes[1] != 'M') return {};
   const uint32_t headerSize = U32(bytes, 14);
   int64_t width = 0;
   int64_t height = 0;
@@ -43,17 +44,17 @@ bool PlausibleBmp(const QByteArray &bytes) {
     bitCount = U16(bytes, 28);
     compression = U32(bytes, 30);
   } else {
-    return false;
+    return {};
   }
-  if (width <= 0 || height <= 0 || width * height > kMaxPicturePixels) return false;
+  if (width <= 0 || height <= 0 || width * height > kMaxPicturePixels) return {};
   // Uncompressed pixels must all be there (the decoder would invent the
   // missing rows); run-length data is checked by the decoder.
   const bool plain = compression == 0 || compression == 3 || compression == 6;
   if (plain && bitCount > 0 && bitCount <= 32) {
     const int64_t stride = (width * bitCount + 31) / 32 * 4;
-    if (int64_t(U32(bytes, 10)) + stride * height > bytes.size()) return false;
+    if (int64_t(U32(bytes, 10)) + stride * height > bytes.size()) return {};
   }
-  return true;
+  return QSize(int(width), int(height));
 }
 
 // Writes a 24-bit bottom-up BMP file, the form every reader takes: the
@@ -305,12 +306,16 @@ void TBitmap::Assign(const TGraphic &graphic) {
   image_ = Stored(image, format_);
 }
 
+QSize TBitmap::HeaderSize(const QByteArray &bytes) {
+  return PlausibleBmp(bytes);
+}
+
 void TBitmap::LoadFromStream(TStream &stream) {
   FinishDrawing();
   image_ = QImage();
   original_.clear();
   const QByteArray bytes = ReadRest(stream);
-  if (!PlausibleBmp(bytes)) Fail(QStringLiteral("bmp"));
+  if (!PlausibleBmp(bytes).isValid()) Fail(QStringLiteral("bmp"));
   QImage image;
   if (!image.loadFromData(bytes, "BMP") || image.isNull()) Fail(QStringLiteral("bmp"));
   format_ = pfDevice;

@@ -78,6 +78,9 @@ public:
 
   // Reads a BMP file; raises "Can't Create Image(bmp)" when it is not one.
   void LoadFromStream(TStream &stream) override;
+  // The size of the BMP file's picture, read from its headers alone;
+  // invalid when the headers are not plausible (LoadFromStream raises).
+  static QSize HeaderSize(const QByteArray &bytes);
   // The original BMP bytes, or a 24-bit BMP file of the pixels.
   void SaveToStream(TStream &stream) const override;
   void Draw(TCanvas &canvas, const TRect &r) const override;

@@ -172,6 +172,7 @@ QPainter &TCanvas::Open() {
 }
 
 void TCanvas::ApplyMode(QPainter &p) {
+  if (pen_.Mode() == pmNotXor) inverted_ = true;
   p.setCompositionMode(pen_.Mode() == pmNotXor ? QPainter::RasterOp_NotSourceXorDestination
                                                : QPainter::CompositionMode_SourceOver);
 }

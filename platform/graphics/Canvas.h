@@ -195,6 +195,8 @@ private:
   // A clip was set while drawing (a recording that clips must be replayed
   // apart from the destination's clip, which a recorded clip would undo).
   bool clipUsed_ = false;
+  // The not-XOR pen was used: the drawing depends on what is under it.
+  bool inverted_ = false;
   QRect drawn_; // everything drawn so far (the frame of a recording)
   // The Qt font last made, for the logical font and character extra it was
   // made from: text is measured and drawn far more often than fonts change.

@@ -82,8 +82,9 @@ struct JpegDecoder {
   bool created;
 };
 
-// Reads the header and starts decompression. Plain data only (see above).
-bool StartJpeg(JpegDecoder *d, const uint8_t *data, size_t size) {
+// Reads the header and, unless aHeaderOnly, starts decompression. Plain
+// data only (see above).
+bool StartJpeg(JpegDecoder *d, const uint8_t *data, size_t size, bool aHeaderOnly = false) {
   d->cinfo.err = jpeg_std_error(&d->err.mgr);
   d->err.mgr.error_exit = OnJpegError;
   d->err.mgr.emit_message = OnJpegDecodeMessage;
@@ -105,6 +106,7 @@ bool StartJpeg(JpegDecoder *d, const uint8_t *data, size_t size) {
   if (jpeg_read_header(&d->cinfo, TRUE) != JPEG_HEADER_OK) return false;
   const uint64_t pixels = uint64_t(d->cinfo.image_width) * d->cinfo.image_height;
   if (pixels == 0 || pixels > uint64_t(kMaxPicturePixels)) return false;
+  if (aHeaderOnly) return true;
   switch (d->cinfo.jpeg_color_space) {
   case JCS_GRAYSCALE:
     d->cinfo.out_color_space = JCS_GRAYSCALE;
@@ -177,6 +179,15 @@ QImage Opaque(const QImage &image) {
 }
 
 } // namespace
+
+QSize TJpegImage::HeaderSize(const QByteArray &bytes) {
+  JpegDecoder d{};
+  const bool read = StartJpeg(&d, reinterpret_cast<const uint8_t *>(bytes.constData()),
+                              size_t(bytes.size()), true);
+  const QSize size = read ? QSize(int(d.cinfo.image_width), int(d.cinfo.image_height)) : QSize();
+  if (d.created) jpeg_destroy_decompress(&d.cinfo);
+  return size;
+}
 
 QImage TJpegImage::Decode(const QByteArray &bytes) {
   JpegDecoder d{};

@@ -33,6 +33,9 @@ public:
   // The codec, for callers holding plain images. Decode raises as above.
   static QImage Decode(const QByteArray &bytes);
   static QByteArray Encode(const QImage &image, int quality);
+  // The size Decode gives, read from the header alone; invalid when the
+  // header cannot be read.
+  static QSize HeaderSize(const QByteArray &bytes);
 
 private:
   QImage image_; // Format_RGB32

@@ -6,6 +6,7 @@
 #include <QSvgRenderer>
 #include <QtEndian>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <emf2svg.h>
 #include <limits>
@@ -280,8 +281,18 @@ int TMetafile::Height() const {
   return height_ ? *height_ : frame_.height();
 }
 
+// The rendered image of a recording: the part area (in the recording's
+// coordinates) of what it draws, on a transparent ground.
+struct TMetafile::Raster {
+  std::mutex lock;
+  QRect area;
+  QImage image;
+};
+
 void TMetafile::Clear() {
   picture_ = QPicture();
+  raster_.reset();
+  recordedInverts_ = false;
   recorded_ = false;
   recordedClip_ = false;
   recordedArea_ = QRect();
@@ -292,13 +303,16 @@ void TMetafile::Clear() {
   height_.reset();
 }
 
-void TMetafile::TakeRecording(const QPicture &picture, bool clipped, const QRect &drawn) {
+void TMetafile::TakeRecording(const QPicture &picture, bool clipped, bool inverts,
+                              const QRect &drawn) {
   picture_ = picture;
   // The canvas knows the pixels of what it drew; the picture's own bounds
   // add what was painted through the painter directly.
   recordedArea_ = drawn | picture.boundingRect();
   recorded_ = true;
   recordedClip_ = clipped;
+  recordedInverts_ = inverts;
+  raster_.reset();
   // A size set before recording is the frame; else the drawing's extent.
   frame_ =
       QSize(width_ ? Side(*width_) : ExtentOf(recordedArea_.isEmpty(), recordedArea_.right()),
@@ -307,8 +321,54 @@ void TMetafile::TakeRecording(const QPicture &picture, bool clipped, const QRect
   emfView_.reset();
 }
 
+namespace {
+
+bool WholePixels(const QTransform &t) {
+  return t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) &&
+         t.dy() == std::floor(t.dy()) && std::abs(t.dx()) < (1 << 28) &&
+         std::abs(t.dy()) < (1 << 28);
+}
+
+} // namespace
+
+bool TMetafile::DrawRendered(TCanvas &canvas, const QTransform &mapping) const {
+  if (recordedInverts_ || !WholePixels(mapping)) return false;
+  QPainter &p = canvas.Painter();
+  if (p.paintEngine() == nullptr || p.paintEngine()->type() != QPaintEngine::Raster ||
+      !WholePixels(p.worldTransform()) ||
+      p.compositionMode() != QPainter::CompositionMode_SourceOver || p.opacity() != 1.0)
+    return false;
+  auto *target = dynamic_cast<QImage *>(p.device());
+  if (target == nullptr) return false;
+  const QPoint offset(int(mapping.dx()), int(mapping.dy()));
+  const QPoint shift = offset + QPoint(int(p.worldTransform().dx()), int(p.worldTransform().dy()));
+  // Wide pens and text may reach a little past what the canvas counted.
+  const QRect reach = recordedArea_.adjusted(-2, -2, 2, 2);
+  const QRect shown = reach & QRect(-shift, target->size());
+  if (shown.isEmpty()) return true;
+  if (!raster_) raster_ = std::make_shared<Raster>();
+  std::lock_guard<std::mutex> guard(raster_->lock);
+  Raster &raster = *raster_;
+  if (!raster.area.contains(shown) || raster.image.dotsPerMeterX() != target->dotsPerMeterX() ||
+      raster.image.dotsPerMeterY() != target->dotsPerMeterY()) {
+    raster.area = shown;
+    raster.image = QImage(shown.size(), QImage::Format_ARGB32_Premultiplied);
+    // Fonts in a recording are scaled to the resolution it is played on.
+    raster.image.setDotsPerMeterX(target->dotsPerMeterX());
+    raster.image.setDotsPerMeterY(target->dotsPerMeterY());
+    raster.image.fill(Qt::transparent);
+    QPainter lp(&raster.image);
+    lp.setRenderHints(p.renderHints());
+    lp.translate(-shown.x(), -shown.y());
+    lp.drawPicture(0, 0, picture_);
+  }
+  p.drawImage(raster.area.topLeft() + offset, raster.image);
+  return true;
+}
+
 void TMetafile::PlayMapped(TCanvas &canvas, const QTransform &mapping) const {
   if (!recorded_) return;
+  if (DrawRendered(canvas, mapping)) return;
   QPainter &p = canvas.Painter();
   if (recordedClip_ && p.hasClipping()) {
     // A recorded clip change also lifts the destination's clip when the
@@ -440,7 +500,7 @@ TMetafileCanvas::~TMetafileCanvas() {
 void TMetafileCanvas::Finish() {
   if (metafile_ == nullptr) return;
   End();
-  metafile_->TakeRecording(picture_, clipUsed_, drawn_);
+  metafile_->TakeRecording(picture_, clipUsed_, inverted_, drawn_);
   metafile_ = nullptr;
 }
 

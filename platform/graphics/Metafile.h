@@ -20,6 +20,12 @@
 // drawing at (0, 0) at its own size replays in place). Writing a recorded
 // drawing as EMF is not supported yet: SaveToStream writes nothing for it.
 //
+// On a raster surface drawn at whole-pixel offsets and unscaled, a recorded
+// drawing is rendered once into a premultiplied image (only the part the
+// surface can show) and that image is drawn: replaying a QPicture decodes
+// every image it holds again. A recording whose pen inverts what is under it
+// is always replayed.
+//
 // SetWidth / SetHeight change the size the picture is drawn at by
 // TCanvas::Draw (the content is stretched to it); a negative size mirrors
 // it, so a picture sized -w drawn at x = w covers 0..w mirrored.
@@ -69,16 +75,23 @@ public:
 private:
   friend class TMetafileCanvas;
   struct EmfView;
+  struct Raster;
 
-  void TakeRecording(const QPicture &picture, bool clipped, const QRect &drawn);
+  void TakeRecording(const QPicture &picture, bool clipped, bool inverts, const QRect &drawn);
 
   void PlayMapped(TCanvas &canvas, const QTransform &mapping) const;
+  // Draws the rendered image of the recording when the target allows it.
+  bool DrawRendered(TCanvas &canvas, const QTransform &mapping) const;
   void DrawEmf(TCanvas &canvas, const TRect &r) const;
 
   QPicture picture_;
   bool recorded_ = false;
-  bool recordedClip_ = false; // the recording sets clips of its own
-  QRect recordedArea_;        // what the recording covers
+  bool recordedClip_ = false;    // the recording sets clips of its own
+  QRect recordedArea_;           // what the recording covers
+  bool recordedInverts_ = false; // the recording reads what is under it
+  // The rendered image of the recording, shared with copies (the recording
+  // is never changed in place: a new one drops it).
+  mutable std::shared_ptr<Raster> raster_;
   // The content's own size, mapped onto the rectangle it is drawn into: the
   // EMF frame in pixels, or the recording's frame.
   QSize frame_;

@@ -110,6 +110,26 @@ bool EncodePng(PngEncoder *e, QByteArray *out, png_bytepp rows, int width, int h
 
 } // namespace
 
+QSize TPngImage::HeaderSize(const QByteArray &bytes) {
+  // The signature, then the IHDR chunk: length 13, type, width, height
+  // (big-endian), as StartPng reads them.
+  static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (bytes.size() < 24) return {};
+  const auto *d = reinterpret_cast<const uint8_t *>(bytes.constData());
+  if (std::memcmp(d, kSignature, 8) != 0 || std::memcmp(d + 12, "IHDR", 4) != 0) return {};
+  auto be32 = [](const uint8_t *p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+  };
+  const uint32_t width = be32(d + 16);
+  const uint32_t height = be32(d + 20);
+  // libpng's own limit and the user limits StartPng sets.
+  constexpr uint32_t kMaxSide = 1000000;
+  const uint64_t pixels = uint64_t(width) * height;
+  if (width > kMaxSide || height > kMaxSide || pixels == 0 || pixels > uint64_t(kMaxPicturePixels))
+    return {};
+  return QSize(int(width), int(height));
+}
+
 QImage TPngImage::Decode(const QByteArray &bytes) {
   PngDecoder d{};
   d.input = {reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()), 0};

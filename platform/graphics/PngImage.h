@@ -29,6 +29,10 @@ public:
   // The codec, for callers holding plain images. Decode raises as above.
   static QImage Decode(const QByteArray &bytes);
   static QByteArray Encode(const QImage &image);
+  // The size Decode gives, read from the signature and the IHDR chunk
+  // alone; invalid when they are not a PNG file's or the size is beyond
+  // what Decode takes.
+  static QSize HeaderSize(const QByteArray &bytes);
 
 private:
   QImage image_; // Format_ARGB32

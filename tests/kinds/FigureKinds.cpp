@@ -1,6 +1,10 @@
 #include "tests/kinds/FigureKinds.h"
 
+#include <QImage>
+#include <QPainter>
+
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/PngImage.h"
 
 namespace lumora::test {
 
@@ -104,5 +108,34 @@ TTestPictureStamp::TTestPictureStamp()
         param.Grabs = 8;
         return param;
       }()) {}
+
+TObjInfo TBenchStamp::GetObjInfo() {
+  TObjInfo info;
+  info.Name = QStringLiteral("ベンチ印影");
+  info.FormType = {otStamp};
+  return info;
+}
+
+TBenchStamp::TBenchStamp()
+    : TCustomStamp([] {
+        TObjParam param;
+        param.ObjName = QStringLiteral("ベンチ印影");
+        param.Grabs = 8;
+        return param;
+      }()) {}
+
+QByteArray BenchStampPng() {
+  QImage image(96, 96, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(QColor(220, 40, 40));
+  p.setPen(Qt::NoPen);
+  p.drawEllipse(4, 4, 88, 88);
+  p.setBrush(QColor(40, 40, 220));
+  p.drawRect(20, 40, 56, 16);
+  p.end();
+  return TPngImage::Encode(image);
+}
 
 } // namespace lumora::test

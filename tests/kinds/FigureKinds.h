@@ -3,6 +3,7 @@
 // targets make and read: the tests' four-cornered figure "テスト矩形" and its
 // kinds, the same kind drawn plainly (no logging, no catalogue number or
 // defaults) as the fuzz targets read it, and the picture stamp "テスト印影".
+#include <QByteArray>
 #include <QString>
 #include <span>
 #include <vector>
@@ -113,5 +114,22 @@ public:
 protected:
   TTestPictureStamp();
 };
+
+// The stamp the benchmarks spread over a page ("ベンチ印影"), turnable, with
+// eight grabs.
+class TBenchStamp : public TCustomStamp {
+  LUMORA_OBJECT(TBenchStamp, TCustomStamp)
+public:
+  static TObjInfo GetObjInfo();
+  double GetObjAngle() override { return TDrawObj::GetObjAngle(); }
+  void SetObjAngle(double aAngle) override { TDrawObj::SetObjAngle(aAngle); }
+
+protected:
+  TBenchStamp();
+};
+
+// A PNG picture of 96 x 96 for it: a red disc with a blue bar on a
+// transparent ground.
+QByteArray BenchStampPng();
 
 } // namespace lumora::test

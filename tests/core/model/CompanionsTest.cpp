@@ -169,6 +169,67 @@ TEST_F(CompanionsTest, KeeperOfASinglePointHoldsNoImage) {
   EXPECT_FALSE(farZoomed.State());
 }
 
+TEST_F(CompanionsTest, BlendedRedrawCutToWhatIsShownKeepsItsPixels) {
+  // A blue square half beyond the shown area, blended over a red one: the
+  // cut image gives the pixels of the whole one where it is seen.
+  Add(QStringLiteral("red"), Square(0, 0, 80), 0, clRed);
+  std::unique_ptr<TTestFigure> blue = Figure(QStringLiteral("blue"), Square(20, 15, 50), 0, 1);
+  blue->Param.FaceColor = clBlue;
+  blue->Param.Transparency = 40;
+  TBitmap whole(90, 90);
+  blue->ClearDraw_(&whole.Canvas(), {3, 2}, 1.0);
+  TBitmap cut(90, 90);
+  cut.Canvas().SetClipRect(Rect(0, 0, 45, 40));
+  blue->ClearDraw_(&cut.Canvas(), {3, 2}, 1.0);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 45; ++x)
+      ASSERT_EQ(cut.Pixel(x, y), whole.Pixel(x, y)) << x << ", " << y;
+  EXPECT_EQ(cut.Pixel(60, 50), clWhite); // outside the clip nothing is drawn
+
+  TClearDraw keeper(blue.get(), 1.0, Rect(0, 0, 40, 30));
+  EXPECT_TRUE(keeper.Cut());
+  EXPECT_EQ(keeper.TopLeft(), Point(20, 15));
+  EXPECT_EQ(keeper.BackBmp()->Width(), 21);
+  EXPECT_EQ(keeper.BackBmp()->Height(), 16);
+}
+
+TEST_F(CompanionsTest, HugeBlendedObjectCostsNoMoreThanTheShownArea) {
+  // Bounds of 9,001 x 9,001 pixels, just under the picture limit: only the
+  // shown 60 x 50 pixels are captured and blended.
+  struct Case {
+    double x, y;
+    TRect shown;
+    TPoint topLeft;
+    int width, height;
+  };
+  const Case cases[] = {{-4000, -4000, Rect(0, 0, 60, 50), Point(0, 0), 61, 51},
+                        {10, 20, Rect(0, 0, 60, 50), Point(10, 20), 51, 31},
+                        {100, 100, Rect(0, 0, 60, 50), Point(0, 0), 0, 0}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.x);
+    std::unique_ptr<TTestFigure> huge =
+        Figure(QStringLiteral("huge"), Square(c.x, c.y, 9000), 0, 1);
+    huge->Param.Transparency = 50;
+    TClearDraw keeper(huge.get(), 1.0, c.shown);
+    if (c.width == 0) {
+      EXPECT_FALSE(keeper.State());
+      continue;
+    }
+    EXPECT_EQ(keeper.TopLeft(), c.topLeft);
+    EXPECT_EQ(keeper.BackBmp()->Width(), c.width);
+    EXPECT_EQ(keeper.BackBmp()->Height(), c.height);
+  }
+  // Drawn onto a small canvas it blends only what the canvas holds.
+  Add(QStringLiteral("red"), Square(0, 0, 80), 0, clRed);
+  std::unique_ptr<TTestFigure> huge =
+      Figure(QStringLiteral("huge"), Square(-4000, -4000, 9000), 0, 1);
+  huge->Param.FaceColor = clBlue;
+  huge->Param.Transparency = 100;
+  TBitmap target(60, 50);
+  huge->ClearDraw_(&target.Canvas(), {0, 0}, 1.0);
+  EXPECT_EQ(target.Pixel(30, 30), clRed);
+}
+
 TEST(BlendBitmapsTest, EdgesAndStrips) {
   TBitmap dest(3, 2), src(3, 2);
   for (int x = 0; x < 3; ++x)

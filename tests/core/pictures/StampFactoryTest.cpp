@@ -7,8 +7,11 @@
 
 #include "core/model/CoreContext.h"
 #include "core/pictures/StampFactory.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/JpegImage.h"
 #include "platform/graphics/Picture.h"
 #include "platform/graphics/PngImage.h"
+#include "platform/system/Stream.h"
 #include "tests/core/pictures/StampTestClasses.h"
 
 namespace lumora::test {
@@ -224,6 +227,91 @@ TEST_F(StampStoreTest, BadEntriesRaiseAndLeaveTheStreamAtTheNextOne) {
     EXPECT_EQ(next->FileName(), QStringLiteral("b.bmp"));
   }
   EXPECT_EQ(StampMaker().Count(), 1);
+}
+
+// A picture whose header reads is not decoded as its entry is read: its
+// size comes from the header and agrees with the decoded picture's.
+TEST_F(StampStoreTest, HeaderSizeOfEachKindIsTheDecodedSize) {
+  QImage image(7, 5, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  TMemoryStream bmp;
+  {
+    TBitmap bitmap;
+    bitmap.SetImage(image);
+    bitmap.SaveToStream(bmp);
+  }
+  struct Case {
+    const char *tag;
+    QByteArray file;
+    QSize size; // from the header; invalid: decoded as read
+  } const cases[] = {
+      {"png", TPngImage::Encode(image), QSize(7, 5)},
+      {"jpg", TJpegImage::Encode(image, 90), QSize(7, 5)},
+      {"bmp", bmp.Bytes(), QSize(7, 5)},
+      {"bmp", Hex(kRedPixelBmp), QSize(1, 1)},
+      {"png", TPngImage::Encode(image).left(20), QSize()}, // IHDR cut short
+      {"bmp", "junk", QSize()},
+      {"xyz", Hex(kRedPixelBmp), QSize()},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.tag);
+    TMetaStream tagged;
+    tagged.SetBytes(Tagged(c.tag, c.file));
+    QString tag;
+    EXPECT_EQ(tagged.PictHeaderSize(&tag), c.size);
+    EXPECT_EQ(tag, QString::fromLatin1(c.tag));
+    if (!c.size.isValid()) continue;
+    TPicture decoded;
+    tagged.LoadPict(&decoded);
+    EXPECT_EQ(QSize(decoded.Width(), decoded.Height()), c.size);
+  }
+}
+
+// A picture whose header reads but whose data does not decode is found bad
+// when first drawn: the store then passes over it (the file takes its
+// place), and saving still writes the entry's bytes as read.
+TEST_F(StampStoreTest, PictureThatFailsAtFirstDrawKeepsItsBytes) {
+  QImage image(4, 3, QImage::Format_RGB32);
+  image.fill(Qt::blue);
+  QByteArray png = TPngImage::Encode(image);
+  png.truncate(40); // the IHDR chunk whole, the pixels gone
+  const QByteArray entry = Entry("damaged.png", Tagged("png", png));
+  TMemoryStream stream;
+  stream.SetBytes(entry);
+  TStamp_ *stamp = StampMaker()._Create(stream);
+  ASSERT_NE(stamp, nullptr);
+  EXPECT_EQ(stamp->Check(), TStamp_::TCheck::Unchecked);
+  EXPECT_EQ(QSize(stamp->Width(), stamp->Height()), QSize(4, 3));
+
+  EXPECT_EQ(stamp->Decoded(), nullptr);
+  EXPECT_EQ(stamp->Check(), TStamp_::TCheck::Bad);
+  EXPECT_EQ(StampMaker().FindStamp(QStringLiteral("damaged.png")), nullptr);
+  // No file of that name: the lookup raises as for a missing picture.
+  EXPECT_FALSE(ErrorOf([] { StampMaker()._Create(QStringLiteral("damaged.png")); }).isEmpty());
+
+  StampMaker().ClearUseCount();
+  EXPECT_EQ(StampMaker().IncUseCount(QStringLiteral("damaged.png")), 1);
+  TMemoryStream written;
+  stamp->SaveToStream(QStringLiteral("Stamp\\"), written);
+  EXPECT_EQ(written.Bytes().toHex(' '), entry.toHex(' '));
+}
+
+// Of two entries of one name the first good one wins, as when every
+// picture was decoded as it was read.
+TEST_F(StampStoreTest, FirstGoodEntryOfANameWins) {
+  QImage image(4, 3, QImage::Format_RGB32);
+  image.fill(Qt::blue);
+  const QByteArray good = TPngImage::Encode(image);
+  TMemoryStream stream;
+  stream.SetBytes(Entry("p.png", Tagged("png", good.left(40))) +
+                  Entry("p.png", Tagged("png", good)));
+  TStamp_ *first = StampMaker()._Create(stream);
+  TStamp_ *second = StampMaker()._Create(stream);
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(StampMaker().FindStamp(QStringLiteral("p.png")), second);
+  ASSERT_NE(second->Decoded(), nullptr);
+  EXPECT_EQ(second->Decoded()->Width(), 4);
 }
 
 TEST_F(StampStoreTest, EntryNameEndsAtItsFirstNulSoThatItReadsBackAlike) {

@@ -342,6 +342,12 @@ bool TMetafile::DrawRendered(TCanvas &canvas, const QTransform &mapping) const {
   if (target == nullptr) return false;
   const QPoint offset(int(mapping.dx()), int(mapping.dy()));
   const QPoint shift = offset + QPoint(int(p.worldTransform().dx()), int(p.worldTransform().dy()));
+  // A drawing recorded out at the ends of the coordinate range is replayed
+  // (its reach below could not be counted).
+  constexpr int kFar = 1 << 28;
+  if (recordedArea_.left() < -kFar || recordedArea_.top() < -kFar || recordedArea_.right() > kFar ||
+      recordedArea_.bottom() > kFar)
+    return false;
   // Wide pens and text may reach a little past what the canvas counted.
   const QRect reach = recordedArea_.adjusted(-2, -2, 2, 2);
   const QRect shown = reach & QRect(-shift, target->size());

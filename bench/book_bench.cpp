@@ -377,20 +377,30 @@ void BM_ShowFirstPage(benchmark::State &state) {
 }
 BENCHMARK(BM_ShowFirstPage)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
 
-// Saving against writing the same bytes safely, both in each round.
-void BM_SaveBookRatio(benchmark::State &state) {
-  TBench &b = Bench();
-  const QString saved = b.dir.path() + QStringLiteral("/saved.lmm");
-  const QString copy = b.dir.path() + QStringLiteral("/copy.lmm");
+// Rounds of writing aBytes safely to aCopy and saving aBook to aSaved, each
+// round's save the iteration's time; answers the seconds of saves and of
+// writes.
+std::pair<double, double> SaveRounds(benchmark::State &state, TLmCompo &aBook,
+                                     const QByteArray &aBytes, const QString &aSaved,
+                                     const QString &aCopy) {
   double saves = 0, writes = 0;
   for (auto _ : state) {
-    writes += Seconds([&] { SaveFileSafely(copy, b.bytes); });
+    writes += Seconds([&] { SaveFileSafely(aCopy, aBytes); });
     const double save = Seconds([&] {
-      if (!b.book->SaveToFile(saved, QString())) std::abort();
+      if (!aBook.SaveToFile(aSaved, QString())) std::abort();
     });
     saves += save;
     state.SetIterationTime(save);
   }
+  return {saves, writes};
+}
+
+// Saving against writing the same bytes safely, both in each round.
+void BM_SaveBookRatio(benchmark::State &state) {
+  TBench &b = Bench();
+  const auto [saves, writes] =
+      SaveRounds(state, *b.book, b.bytes, b.dir.path() + QStringLiteral("/saved.lmm"),
+                 b.dir.path() + QStringLiteral("/copy.lmm"));
   state.counters["save_ratio"] = saves / writes;
 }
 BENCHMARK(BM_SaveBookRatio)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
@@ -447,18 +457,10 @@ void BM_SaveBookPages(benchmark::State &state) {
   const int pages = int(state.range(0));
   TSizedBook &sized = SizedBook(pages);
   TBench &b = Bench();
-  const QString saved = b.dir.path() + QStringLiteral("/saved%1.lmm").arg(pages);
-  const QString copy = b.dir.path() + QStringLiteral("/copy%1.lmm").arg(pages);
   SetCurrentBook(sized.book.get());
-  double saves = 0, writes = 0;
-  for (auto _ : state) {
-    writes += Seconds([&] { SaveFileSafely(copy, sized.bytes); });
-    const double save = Seconds([&] {
-      if (!sized.book->SaveToFile(saved, QString())) std::abort();
-    });
-    saves += save;
-    state.SetIterationTime(save);
-  }
+  const auto [saves, writes] = SaveRounds(state, *sized.book, sized.bytes,
+                                          b.dir.path() + QStringLiteral("/saved%1.lmm").arg(pages),
+                                          b.dir.path() + QStringLiteral("/copy%1.lmm").arg(pages));
   SetCurrentBook(b.book.get());
   const double n = double(state.iterations());
   state.counters["per_page_ms"] = saves * 1e3 / n / pages;

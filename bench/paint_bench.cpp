@@ -5,6 +5,7 @@
 // same run.
 //   BM_PageFromCache: the whole page repainted from the page cache.
 //   BM_MoveOne: one stamp moved, the page cache repaired and shown.
+//   BM_MoveOneLifted: the same with the stamps below it kept painted.
 //   BM_PaintObjects: every stamp painted from its maker's image.
 //   BM_RemakeObjects: every stamp's maker made again.
 #include <QGuiApplication>
@@ -96,14 +97,16 @@ struct CachedPage {
   }
   void Show() {
     const QImage &frame = cache.Frame(
-        QSize(kPageWidth, kPageHeight),
+        QSize(kPageWidth, kPageHeight), {},
         [](TCanvas &aCanvas) {
           aCanvas.Brush().SetColor(clWhite);
           aCanvas.FillRect(Rect(0, 0, kPageWidth, kPageHeight));
         },
-        [this](TCanvas &aCanvas, const TRect &aArea) {
-          for (auto &stamp : page.Stamps())
-            if (Meets(Painted(*stamp), aArea)) stamp->Paint(aCanvas);
+        [this](TCanvas &aCanvas, const TRect &aArea, int aFrom, int aTo) {
+          const auto &stamps = page.Stamps();
+          const size_t last = aTo < 0 ? stamps.size() : std::min(size_t(aTo), stamps.size());
+          for (size_t i = size_t(aFrom); i < last; ++i)
+            if (Meets(Painted(*stamps[i]), aArea)) stamps[i]->Paint(aCanvas);
         });
     QPainter p(&window);
     p.drawImage(0, 0, frame);
@@ -120,21 +123,38 @@ void BM_PageFromCache(benchmark::State &state) {
 }
 BENCHMARK(BM_PageFromCache)->Arg(50)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
+// Moves the stamp by aStep both ways (aStep changes sign), as a drag
+// reports it: where it was and where it is are dirty; then shows the page.
+void MoveAndShow(CachedPage &aPage, TBenchStamp &aMoved, double &aStep) {
+  aPage.cache.Invalidate(Painted(aMoved));
+  aMoved.Move({aStep, aStep});
+  aMoved.ReMake();
+  aPage.cache.Invalidate(Painted(aMoved));
+  aStep = -aStep;
+  aPage.Show();
+}
+
 void BM_MoveOne(benchmark::State &state) {
   CachedPage page(int(state.range(0)));
   page.Show();
   TBenchStamp &moved = *page.page.Stamps()[page.page.Stamps().size() / 2];
   double step = 7;
-  Measure(state, [&] {
-    page.cache.Invalidate(Painted(moved));
-    moved.Move({step, step});
-    moved.ReMake();
-    page.cache.Invalidate(Painted(moved));
-    step = -step;
-    page.Show();
-  });
+  Measure(state, [&] { MoveAndShow(page, moved, step); });
 }
 BENCHMARK(BM_MoveOne)->Arg(50)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// The same move while a drag holds it: the stamps below the moved one stay
+// painted in the cache, so a repair paints only it and those in front.
+void BM_MoveOneLifted(benchmark::State &state) {
+  CachedPage page(int(state.range(0)));
+  page.Show();
+  const size_t index = page.page.Stamps().size() / 2;
+  TBenchStamp &moved = *page.page.Stamps()[index];
+  page.cache.Lift(int(index));
+  double step = 7;
+  Measure(state, [&] { MoveAndShow(page, moved, step); });
+}
+BENCHMARK(BM_MoveOneLifted)->Arg(50)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 void BM_PaintObjects(benchmark::State &state) {
   CachedPage page(int(state.range(0)));

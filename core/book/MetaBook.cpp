@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QSize>
+#include <algorithm>
 #include <cmath>
 #include <unordered_set>
 
@@ -262,21 +263,45 @@ void TMetaPage::SetLinkedId(int64_t aId) {
 }
 
 void TMetaPage::Paint(TCanvas &aCanvas) {
-  if (!F0Page) {
-    PaintBackground(aCanvas);
-    TLmPage::Paint(aCanvas);
-    return;
-  }
-  if (Param.Coating)
+  PaintBack(aCanvas);
+  PaintObjects(aCanvas, TRect{}, 0, -1);
+}
+
+void TMetaPage::PaintBack(TCanvas &aCanvas) {
+  if (!F0Page || Param.Coating)
     PaintBackground(aCanvas);
   else if (F0Page != this)
     F0Page->Paint(aCanvas);
-  // An active object shows right above the object it is linked to.
-  TCommonObj *active = TSysContext::Started() ? SysInfo().ActiveObj() : nullptr;
-  for (TCommonObj *obj : Children()) {
+}
+
+namespace {
+
+// Whether what aObj paints can reach aArea: its bounds widened by its pen
+// and a margin for what is drawn around the outline. Bounds not yet set
+// count as reaching everywhere.
+bool PaintsInto(TCommonObj &aObj, const TRect &aArea) {
+  if (aArea.Right <= aArea.Left || aArea.Bottom <= aArea.Top) return true;
+  const TRect b = aObj.BoundsRect();
+  if (b.Right <= b.Left && b.Bottom <= b.Top) return true;
+  const int64_t m = int64_t(aObj.Param.Width) + 8;
+  return int64_t(b.Left) - m < aArea.Right && int64_t(aArea.Left) < int64_t(b.Right) + m &&
+         int64_t(b.Top) - m < aArea.Bottom && int64_t(aArea.Top) < int64_t(b.Bottom) + m;
+}
+
+} // namespace
+
+void TMetaPage::PaintObjects(TCanvas &aCanvas, const TRect &aArea, int aFrom, int aTo) {
+  // An active object shows right above the object it is linked to (only
+  // on a page that has a common page, as a work page has).
+  TCommonObj *active = F0Page && TSysContext::Started() ? SysInfo().ActiveObj() : nullptr;
+  const TObjList children = Children();
+  const int last = aTo < 0 ? int(children.size()) : std::min(aTo, int(children.size()));
+  for (int i = std::max(aFrom, 0); i < last; ++i) {
+    TCommonObj *obj = children[size_t(i)];
     if (!obj->Visible()) continue;
-    obj->Paint(aCanvas);
-    if (active && active != obj && active->GetLinkedObj() == obj) active->Paint(aCanvas);
+    if (PaintsInto(*obj, aArea)) obj->Paint(aCanvas);
+    if (active && active != obj && active->GetLinkedObj() == obj && PaintsInto(*active, aArea))
+      active->Paint(aCanvas);
   }
 }
 

@@ -197,6 +197,12 @@ public:
   // objects back to front, each followed by the active object when it is
   // linked to it; without a common page the own colour and the objects.
   void Paint(TCanvas &aCanvas) override;
+  // The two halves of Paint, for the page cache: what lies under the
+  // objects, and the visible objects from the aFrom-th up to (not
+  // including) the aTo-th (all from aFrom when aTo is negative) whose
+  // painted area meets aArea (every one when aArea is empty).
+  void PaintBack(TCanvas &aCanvas);
+  void PaintObjects(TCanvas &aCanvas, const TRect &aArea, int aFrom, int aTo);
   void PrintObj(TCanvas &aCanvas, double aZoom, int ax, int ay) override;
   void ZoomDraw(TCanvas &pCanvas, double pZoom, int px, int py) override;
   virtual void ZoomPrint(TCanvas &pCanvas, double pZoom, int px, int py);

@@ -1,6 +1,7 @@
 #include "core/book/PageCache.h"
 
 #include <QPainter>
+#include <algorithm>
 
 #include "platform/graphics/Canvas.h"
 
@@ -8,6 +9,7 @@ namespace lumora {
 
 void TPageCache::Drop() {
   FBack = QImage();
+  FBelow = QImage();
   FFrame = QImage();
   FDirty = QRegion();
 }
@@ -18,9 +20,18 @@ void TPageCache::Invalidate(const TRect &aRect) {
             FFrame.rect();
 }
 
-const QImage &TPageCache::Frame(QSize aSize, const TPaintBack &aBack,
+void TPageCache::Lift(int aFrom) {
+  aFrom = std::max(aFrom, 0);
+  if (aFrom == FLift) return;
+  FLift = aFrom;
+  FBelow = QImage();
+}
+
+const QImage &TPageCache::Frame(QSize aSize, const TKey &aKey, const TPaintBack &aBack,
                                 const TPaintObjects &aObjects) {
-  if (FFrame.size() != aSize) Drop();
+  if (FFrame.size() != aSize || !(FKey == aKey)) Drop();
+  FKey = aKey;
+  const TRect whole{0, 0, aSize.width(), aSize.height()};
   if (FFrame.isNull()) {
     if (aSize.isEmpty()) return FFrame;
     FBack = QImage(aSize, QImage::Format_ARGB32_Premultiplied);
@@ -32,19 +43,27 @@ const QImage &TPageCache::Frame(QSize aSize, const TPaintBack &aBack,
     FFrame = FBack;
     FFrame.detach();
     TCanvas canvas(&FFrame);
-    aObjects(canvas, TRect{0, 0, aSize.width(), aSize.height()});
+    aObjects(canvas, whole, 0, -1);
     return FFrame;
   }
+  if (FDirty.isEmpty()) return FFrame;
+  if (FLift > 0 && FBelow.isNull()) {
+    FBelow = FBack;
+    FBelow.detach();
+    TCanvas canvas(&FBelow);
+    aObjects(canvas, whole, 0, FLift);
+  }
+  const QImage &under = FLift > 0 ? FBelow : FBack;
   for (const QRect &r : FDirty) {
     {
       QPainter p(&FFrame);
       p.setCompositionMode(QPainter::CompositionMode_Source);
-      p.drawImage(r.topLeft(), FBack, r);
+      p.drawImage(r.topLeft(), under, r);
     }
     TCanvas canvas(&FFrame);
     const TRect area{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
     canvas.SetClipRect(area);
-    aObjects(canvas, area);
+    aObjects(canvas, area, FLift, -1);
   }
   FDirty = QRegion();
   return FFrame;

@@ -16,13 +16,6 @@ namespace lumora {
 
 namespace {
 
-// The zoom of the page shown, 1 without a system state.
-double SystemZoom() {
-  if (!TSysContext::Started()) return 1.0;
-  const long double zoom = SysInfo().Zoom();
-  return zoom > 0 ? double(zoom) : 1.0;
-}
-
 // A 24-bit bitmap of that size filled with a colour.
 void FillBitmap(TBitmap &aBitmap, int aWidth, int aHeight, TColor aColor) {
   aBitmap.SetPixelFormat(pf24bit);

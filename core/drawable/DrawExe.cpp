@@ -30,10 +30,6 @@ constexpr double kMaxTraceSteps = 6400;
 // A grab count read from a book is not trusted for an allocation.
 constexpr int kMaxGrabs = 1 << 20;
 
-double SystemZoom() {
-  return TSysContext::Started() ? double(SysInfo().Zoom()) : 1.0;
-}
-
 // The object's grab points (Param.Grabs of them, from its polygon).
 std::vector<TRealPoint> GrabPoints(TCommonObj *aObj, IRepresent &aRep) {
   std::vector<TRealPoint> grabs(size_t(std::clamp(aObj->Param.Grabs, 0, kMaxGrabs)));

@@ -10,8 +10,8 @@
 #include "core/model/MakeInfo.h"
 #include "core/model/ObjPool.h"
 #include "core/stream/MetaStream.h"
-#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
+#include "core/system/Utilities.h"
 #include "platform/graphics/Canvas.h"
 
 namespace lumora {
@@ -26,11 +26,6 @@ const QString kPinKind = QStringLiteral("留針");
 // A grab count read from a book is not trusted for an allocation: no
 // drawable object has nearly this many outline points.
 constexpr int kMaxOutlinePoints = 1 << 20;
-
-// The system zoom; 1 before the system state has started.
-double SystemZoom() {
-  return TSysContext::Started() ? double(SysInfo().Zoom()) : 1.0;
-}
 
 int OppositeOf(int aGrab) {
   static constexpr int kOpposite[8] = {2, 3, 0, 1, 5, 4, 7, 6};

@@ -41,6 +41,7 @@ bool TCustomMaker::LoadFromClipBoard(QClipboard *) {
 }
 
 void TCustomMaker::ReMake(const TGrabRect &aGrab) {
+  Invalidate(false); // where it was, as well as where it goes
   if (IRepresent *represent = Supports<IRepresent>(FSelf)) represent->GrabToPolygon(aGrab);
   SetCenter();
   Update();
@@ -67,6 +68,7 @@ void TCustomMaker::MoveOrder(int aOrder) {
 }
 
 void TCustomMaker::ReleaseProperty() {
+  Invalidate(false); // a new pen width changes what it covers
   Update();
   Invalidate(false);
 }

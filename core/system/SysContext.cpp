@@ -50,4 +50,10 @@ void StartSystemState() {
   LoadStartupSettings(TIniFile(IniFileName()));
 }
 
+double SystemZoom() {
+  if (!TSysContext::Started()) return 1.0;
+  const long double zoom = SysInfo().Zoom();
+  return zoom > 0 ? double(zoom) : 1.0;
+}
+
 } // namespace lumora

@@ -58,6 +58,10 @@ inline const QString &ProgramFolder() {
   return TSysContext::Get().Paths().ProgramFolder;
 }
 
+// The zoom of the page shown: 1 before the system state has started or
+// while no positive zoom is set.
+double SystemZoom();
+
 // Takes what the program reads from the settings file once at start-up:
 // the face of the digit and symbol font ([フォント] 数字・記号).
 void LoadStartupSettings(const TIniFile &aIni);

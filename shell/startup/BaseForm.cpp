@@ -7,9 +7,11 @@
 #include <QPainter>
 
 #include "core/book/MetaBook.h"
-#include "core/system/TempFiles.h"
+#include "core/model/CoreContext.h"
+#include "core/model/MakeInfo.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"
+#include "core/system/TempFiles.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/system/Exception.h"
 #include "platform/system/ProcessList.h"
@@ -43,14 +45,25 @@ TBaseForm::TBaseForm(QWidget *aParent) : QWidget(aParent) {
   resize(kDesignWidth, kDesignHeight);
   FBuffer.SetSize(kDesignWidth, kDesignHeight);
   if (TSysContext::Started()) SysInfo().SetObjBase(this);
+  // Makers report what they change to the page window, so that the cached
+  // page is repaired there; a mouse handler that takes the page over later
+  // names the same form.
+  if (TCoreContext::Started() && !TMakeInfo2::Get().Base) TMakeInfo2::Get().Base = this;
 }
 
 TBaseForm::~TBaseForm() {
   if (TSysContext::Started() && SysInfo().ObjBase() == this) SysInfo().SetObjBase(nullptr);
+  if (TCoreContext::Started() && TMakeInfo2::Get().Base == this) TMakeInfo2::Get().Base = nullptr;
 }
 
 void TBaseForm::Invalidate(const TRect &aRect, bool) {
+  FCache.Invalidate(aRect);
   update(QRect(aRect.Left, aRect.Top, aRect.Right - aRect.Left, aRect.Bottom - aRect.Top));
+}
+
+void TBaseForm::DropPageCache() {
+  FCache.Drop();
+  update();
 }
 
 TCanvas *TBaseForm::Canvas() {
@@ -70,10 +83,33 @@ bool TBaseForm::FormPaint() {
   QString failure;
   try {
     TCanvas &canvas = FBuffer.Canvas();
-    canvas.Brush().SetStyle(bsSolid);
-    canvas.Brush().SetColor(kFormColor);
-    canvas.FillRect(TRect{0, 0, FBuffer.Width(), FBuffer.Height()});
-    if (TMetaBook *book = CurrentBook()) book->Paint(canvas);
+    const TRect whole{0, 0, FBuffer.Width(), FBuffer.Height()};
+    const auto fillForm = [&whole](TCanvas &aCanvas) {
+      aCanvas.Brush().SetStyle(bsSolid);
+      aCanvas.Brush().SetColor(kFormColor);
+      aCanvas.FillRect(whole);
+    };
+    TMetaBook *book = CurrentBook();
+    TMetaPage *page = book ? book->WorkPage : nullptr;
+    if (!page) {
+      FCache.Drop();
+      fillForm(canvas);
+    } else {
+      const QImage &frame = FCache.Frame(
+          QSize(FBuffer.Width(), FBuffer.Height()), {page, page->Id(), SystemZoom()},
+          [&](TCanvas &aCanvas) {
+            fillForm(aCanvas);
+            page->PaintBack(aCanvas);
+          },
+          [page](TCanvas &aCanvas, const TRect &aArea, int aFrom, int aTo) {
+            page->PaintObjects(aCanvas, aArea, aFrom, aTo);
+          });
+      QPainter &painter = canvas.Painter();
+      painter.save();
+      painter.setCompositionMode(QPainter::CompositionMode_Source);
+      painter.drawImage(0, 0, frame);
+      painter.restore();
+    }
     // The mouse handler's grips are painted here over the page once the
     // author mouse handler exists (it brings PaintGrab).
   } catch (const Exception &e) {

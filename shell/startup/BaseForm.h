@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "core/book/PageCache.h"
 #include "core/model/BaseWindow.h"
 #include "platform/graphics/Bitmap.h"
 
@@ -33,6 +34,8 @@ public:
   static bool Painting;
 
   // ---- TBaseWindow ----
+  // The objects inside aRect changed: that part of the cached page is
+  // painted again at the next paint, and the form shows it.
   void Invalidate(const TRect &aRect, bool aErase) override;
   // The form's canvas: a picture of the form's client size that paints
   // draw into and that the form shows.
@@ -40,7 +43,13 @@ public:
 
   // Paints the book into the form's canvas as a paint event does; false
   // when nothing was painted (Loading, or the guard caught a re-entry).
+  // The work page comes from the page cache: painted in full after a
+  // change of page, zoom or size, otherwise only where Invalidate said.
   bool FormPaint();
+  // The cached page: a drag lifts the objects it changes from it.
+  TPageCache &PageCache() { return FCache; }
+  // Everything on the page may have changed: the next paint is a full one.
+  void DropPageCache();
   // Copies the rectangle pRect of pCanvas to the same rectangle of the
   // form's canvas and shows it.
   void PaintCanvas(TCanvas &pCanvas, const TRect &pRect);
@@ -67,6 +76,7 @@ private:
   void FormShow();
 
   TBitmap FBuffer;
+  TPageCache FCache;
 };
 
 } // namespace lumora

@@ -15,6 +15,7 @@
 #include "core/drawable/DummyDrawObj.h"
 #include "core/model/ClassRegistry.h"
 #include "core/model/CoreContext.h"
+#include "core/model/MakeInfo.h"
 #include "core/pictures/StampFactory.h"
 #include "core/pictures/StillFactory.h"
 #include "core/system/SysContext.h"
@@ -27,6 +28,7 @@
 #include "shell/startup/ProgramStart.h"
 #include "shell/startup/Startup.h"
 #include "shell/startup/VersionDlg.h"
+#include "tests/kinds/FigureKinds.h"
 #include "tests/kinds/TestStart.h"
 
 namespace lumora::test {
@@ -117,6 +119,34 @@ TEST_F(StartupTest, BaseFormRegistersAsDrawingBaseAndPaintsTheWorkPage) {
     EXPECT_FALSE(TBaseForm::Painting);
   }
   EXPECT_EQ(SysInfo().ObjBase(), nullptr);
+}
+
+TEST_F(StartupTest, BaseFormRepaintsWhatMakersReport) {
+  NewEmptyBook(Book());
+  Book().Pages(0)->Param.FaceColor = kGreen;
+  TBaseForm form;
+  ASSERT_EQ(TMakeInfo2::Get().Base, &form); // makers report to the page window
+  auto *rect = static_cast<TTestRect *>(Book().WorkPage->AddObj(NewObject<TTestRect>()));
+  rect->Place({{100, 100}, {200, 100}, {200, 150}, {100, 150}});
+  form.DropPageCache();
+  ASSERT_TRUE(form.FormPaint());
+  EXPECT_EQ(PixelOf(form, 150, 125), kFace);
+  // A change the makers do not report stays unseen until the page is
+  // painted in full: the page comes from the cache.
+  rect->Param.FaceColor = clYellow;
+  rect->ReMake();
+  form.FormPaint();
+  EXPECT_EQ(PixelOf(form, 150, 125), kFace);
+  form.DropPageCache();
+  form.FormPaint();
+  EXPECT_EQ(PixelOf(form, 150, 125), clYellow);
+  // A re-make to new grab points repaints where the figure was and where
+  // it is now; the rest of the page is kept.
+  rect->Maker()->ReMake(TGrabRect{{300, 200}, {400, 200}, {400, 250}, {300, 250}});
+  form.FormPaint();
+  EXPECT_EQ(PixelOf(form, 150, 125), kGreen);
+  EXPECT_EQ(PixelOf(form, 350, 225), clYellow);
+  EXPECT_EQ(PixelOf(form, 801, 602), TBaseForm::kFormColor);
 }
 
 TEST_F(StartupTest, PaintGuardAndLoadingSuppressPainting) {

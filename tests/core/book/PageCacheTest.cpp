@@ -22,9 +22,9 @@ bool Meets(const TRect &a, const TRect &b) {
 // Overlapping boxes, some outlined in a wide pen, on a green ground.
 class PageCacheTest : public ::testing::Test {
 protected:
-  const QImage &Show(TPageCache &aCache) {
+  const QImage &Show(TPageCache &aCache, const TPageCache::TKey &aKey = {}) {
     return aCache.Frame(
-        QSize(120, 90),
+        QSize(120, 90), aKey,
         [](TCanvas &aCanvas) {
           aCanvas.Brush().SetColor(RGB(0, 160, 0));
           aCanvas.FillRect(TRect{0, 0, 120, 90});
@@ -32,8 +32,10 @@ protected:
           aCanvas.MoveTo(0, 45);
           aCanvas.LineTo(120, 45);
         },
-        [this](TCanvas &aCanvas, const TRect &aArea) {
-          for (const Box &box : boxes_) {
+        [this](TCanvas &aCanvas, const TRect &aArea, int aFrom, int aTo) {
+          const size_t last = aTo < 0 ? boxes_.size() : size_t(aTo);
+          for (size_t i = size_t(aFrom); i < last; ++i) {
+            const Box &box = boxes_[i];
             if (!Meets(TRect{box.r.Left - 2, box.r.Top - 2, box.r.Right + 2, box.r.Bottom + 2},
                        aArea))
               continue;
@@ -55,15 +57,20 @@ protected:
 };
 
 TEST_F(PageCacheTest, RepairAfterAMoveEqualsAFullPaint) {
+  // A moved box, with the boxes below the lifted one kept painted (none
+  // when lift is 0) as a drag keeps them.
   struct Case {
     size_t moved;
     int dx, dy;
+    int lift;
   };
-  const Case cases[] = {{1, 13, -7}, {0, 40, 30}, {3, -15, 3}, {2, 100, 100}};
+  const Case cases[] = {{1, 13, -7, 0}, {0, 40, 30, 0}, {3, -15, 3, 0}, {2, 100, 100, 0},
+                        {1, -9, 12, 1}, {1, 20, 4, 1},  {3, 5, -30, 2}, {0, 3, 3, 0}};
   TPageCache cache;
   Show(cache);
   for (const Case &c : cases) {
     SCOPED_TRACE(c.moved);
+    cache.Lift(c.lift);
     Box &box = boxes_[c.moved];
     cache.Invalidate(Dirty(box));
     box.r = TRect{box.r.Left + c.dx, box.r.Top + c.dy, box.r.Right + c.dx, box.r.Bottom + c.dy};
@@ -85,12 +92,19 @@ TEST_F(PageCacheTest, UnreportedChangeShowsOnlyAfterADrop) {
   EXPECT_EQ(QColor(Show(cache).pixel(15, 15)), QColor(Qt::red)); // kept
   cache.Drop();
   EXPECT_EQ(QColor(Show(cache).pixel(15, 15)), QColor(Qt::green));
+  // Another page or zoom paints in full.
+  boxes_[0].color = clYellow;
+  EXPECT_EQ(QColor(Show(cache).pixel(15, 15)), QColor(Qt::green));
+  int page = 0;
+  EXPECT_EQ(QColor(Show(cache, {&page, 1, 1.0}).pixel(15, 15)), QColor(Qt::yellow));
+  boxes_[0].color = clLime;
+  EXPECT_EQ(QColor(Show(cache, {&page, 1, 2.0}).pixel(15, 15)), QColor(Qt::green));
   // A new size paints in full.
   boxes_[0].color = clRed;
   EXPECT_EQ(QColor(cache
                        .Frame(
-                           QSize(60, 60), [](TCanvas &) {},
-                           [this](TCanvas &c, const TRect &) {
+                           QSize(60, 60), {&page, 1, 2.0}, [](TCanvas &) {},
+                           [this](TCanvas &c, const TRect &, int, int) {
                              c.Brush().SetColor(boxes_[0].color);
                              c.FillRect(boxes_[0].r);
                            })

@@ -17,6 +17,9 @@ public:
   // background first when asked.
   virtual void Invalidate(const TRect &rect, bool erase) = 0;
   virtual TCanvas *Canvas() = 0;
+  // Marks the rectangle for repainting where only something drawn over the
+  // page (grips, a rubber outline) changed: the page itself is kept.
+  virtual void InvalidateOverlay(const TRect &rect) { Invalidate(rect, false); }
 };
 
 } // namespace lumora

@@ -40,6 +40,14 @@ public:
   virtual void UnAdsorbFrom(int aKind, TRealPoint aPoint, IRepresent *aObj) = 0;
   // The snap point; (MaxInt, MaxInt) for none.
   virtual TRealPoint AdsorbPoint() = 0;
+  // The snap point offered to a dragged point at aPos. The snapper asks it
+  // on every search of objects with atAdsorbPos, whose point depends on
+  // where the dragged point is (a guide line answers the nearest point of
+  // its line); the others answer AdsorbPoint.
+  virtual TRealPoint AdsorbPointAt(TRealPoint aPos) {
+    (void)aPos;
+    return AdsorbPoint();
+  }
   // The object behind the interface.
   virtual TCommonObj *MySelf() = 0;
 

@@ -31,7 +31,20 @@ constexpr TColor kSwatches[2][12] = {
 };
 } // namespace
 
+namespace {
+TColorPicker *gCurrentPicker = nullptr;
+} // namespace
+
+TColorPicker *TColorPicker::Current() {
+  return gCurrentPicker;
+}
+
+TColorPicker::~TColorPicker() {
+  if (gCurrentPicker == this) gCurrentPicker = nullptr;
+}
+
 TColorPicker::TColorPicker(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+  gCurrentPicker = this;
   setWindowTitle(QStringLiteral("カラーピッカー"));
   setToolTip(QStringLiteral("色選択"));
   setFixedSize(kClientWidth, kClientHeight);

@@ -17,6 +17,9 @@ public:
   static constexpr TColor kPaletteTransparentColor = 13882323;
 
   explicit TColorPicker(QWidget *parent = nullptr);
+  ~TColorPicker() override;
+  // The colour-picker window while one exists.
+  static TColorPicker *Current();
 
   TColor Color() const { return FColor; }
   // Stores the colour and makes it the back colour of the colour sample.

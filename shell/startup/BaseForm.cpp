@@ -16,6 +16,7 @@
 #include "platform/system/Exception.h"
 #include "platform/system/ProcessList.h"
 #include "platform/ui/MessageBox.h"
+#include "shell/input/MouseHandler.h"
 
 namespace lumora {
 
@@ -59,6 +60,14 @@ TBaseForm::~TBaseForm() {
 void TBaseForm::Invalidate(const TRect &aRect, bool) {
   FCache.Invalidate(aRect);
   update(QRect(aRect.Left, aRect.Top, aRect.Right - aRect.Left, aRect.Bottom - aRect.Top));
+}
+
+void TBaseForm::InvalidateOverlay(const TRect &aRect) {
+  update(QRect(aRect.Left, aRect.Top, aRect.Right - aRect.Left, aRect.Bottom - aRect.Top));
+}
+
+TMouseEventHandler *TBaseForm::Handler() const {
+  return findChild<TMouseEventHandler *>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 void TBaseForm::DropPageCache() {
@@ -110,8 +119,8 @@ bool TBaseForm::FormPaint() {
       painter.drawImage(0, 0, frame);
       painter.restore();
     }
-    // The mouse handler's grips are painted here over the page once the
-    // author mouse handler exists (it brings PaintGrab).
+    // The mouse handler's grips and rubber outline, over the page.
+    if (TMouseEventHandler *handler = Handler()) handler->PaintGrab(canvas);
   } catch (const Exception &e) {
     failure = e.Message();
   }
@@ -185,8 +194,8 @@ void TBaseForm::FormResize() {
     return;
   }
   if (width() > 0 && height() > 0) FBuffer.SetSize(width(), height());
-  // Once the author mouse handler exists (a control laid over the form), it
-  // is given the form's client height and width here.
+  // The mouse handler laid over the form covers its client area.
+  if (TMouseEventHandler *handler = Handler()) handler->setGeometry(rect());
 }
 
 void TBaseForm::FormShow() {

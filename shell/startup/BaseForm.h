@@ -37,6 +37,7 @@ public:
   // The objects inside aRect changed: that part of the cached page is
   // painted again at the next paint, and the form shows it.
   void Invalidate(const TRect &aRect, bool aErase) override;
+  void InvalidateOverlay(const TRect &aRect) override;
   // The form's canvas: a picture of the form's client size that paints
   // draw into and that the form shows.
   TCanvas *Canvas() override;
@@ -50,6 +51,8 @@ public:
   TPageCache &PageCache() { return FCache; }
   // Everything on the page may have changed: the next paint is a full one.
   void DropPageCache();
+  // The mouse handler laid over the form; null while there is none.
+  TMouseEventHandler *Handler() const;
   // Copies the rectangle pRect of pCanvas to the same rectangle of the
   // form's canvas and shows it.
   void PaintCanvas(TCanvas &pCanvas, const TRect &pRect);

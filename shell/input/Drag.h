@@ -15,7 +15,9 @@ namespace lumora {
 
 class TCanvas;
 class TCommonObj;
+class TCustomCompo;
 class TGripGrabs;
+class TMouseEventHandler;
 
 class TDrag {
 public:
@@ -91,6 +93,21 @@ private:
 
   TGrabRect FSaveRect; // the outline last drawn; empty when none
   bool FSnapOpen = false;
+};
+
+// The tracker of a multi-selection: one grip set per selected object,
+// split into shown objects and action objects, moved together.
+class TMultiTrac {
+public:
+  virtual ~TMultiTrac() = default;
+  // Adds the objects of aList; answers how many the tracker holds.
+  virtual int Add(TCustomCompo *aList) = 0;
+  virtual void AddObj(TCommonObj *aObj, TMouseEventHandler *aHandler) = 0;
+  // Which objects the tracker works on: 0 all, 1 the shown objects only,
+  // 2 the action objects only.
+  virtual void AltMode(int aMode) = 0;
+  // The union of the selection's areas (page pixels).
+  virtual TRect ClipRect() const = 0;
 };
 
 } // namespace lumora

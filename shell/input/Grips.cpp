@@ -317,8 +317,10 @@ void TGripGrabs::SetClipRect() {
   FClipRect = clip;
 }
 
-void TGripGrabs::Invalidate(bool aEraseBack) {
-  if (FBaseControl && !FClipRect.IsEmpty()) FBaseControl->Invalidate(FClipRect, aEraseBack);
+void TGripGrabs::Invalidate(bool) {
+  // The grips lie over the page: only the picture shown changes, the
+  // cached page stays.
+  if (FBaseControl && !FClipRect.IsEmpty()) FBaseControl->InvalidateOverlay(FClipRect);
 }
 
 TGrabRect TGripGrabs::GrabBounds() const {

@@ -442,4 +442,33 @@ void TCoatingEvent::MouseUp(TMouseButton, TShiftState, int X, int Y) {
   if (GrabState() == gsCoating && IsCoatable(X, Y, FObj)) DoCoating(X, Y);
 }
 
+// ---- TCustomMultiObjEvent ----
+
+TCustomMultiObjEvent::TCustomMultiObjEvent(TMouseEventHandler *aOwner, TCommonObj *aObj,
+                                           std::unique_ptr<TMultiTrac> aMultiTrac)
+    : TCustomEvent(aOwner, aObj), FMultiTrac(std::move(aMultiTrac)) {
+  SetGrabState(gsMultiSelect);
+  GrabEventClass = TGrabEvent::StaticClass();
+  InstallHooks();
+  OnDestroy = [this](TMouseEventHandler *aHandler) {
+    if (FMultiTrac && aHandler->BaseWindow())
+      aHandler->BaseWindow()->InvalidateOverlay(FMultiTrac->ClipRect());
+  };
+  if (!aObj) return;
+  TCommonObj *active = FHandler->ActiveObj();
+  if (active && active != aObj && FMultiTrac) {
+    FMultiTrac->AddObj(active, FHandler);
+    FMultiTrac->AltMode(0);
+  }
+  FHandler->SetActiveObj(nullptr);
+}
+
+TCustomMultiObjEvent::TCustomMultiObjEvent(TMouseEventHandler *aOwner, TCustomCompo *aList,
+                                           std::unique_ptr<TMultiTrac> aMultiTrac)
+    : TCustomMultiObjEvent(aOwner, static_cast<TCommonObj *>(nullptr), std::move(aMultiTrac)) {
+  if (FMultiTrac && aList) FMultiTrac->Add(aList);
+}
+
+TCustomMultiObjEvent::~TCustomMultiObjEvent() = default;
+
 } // namespace lumora

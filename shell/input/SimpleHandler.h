@@ -2,6 +2,7 @@
 // The plain mouse handler and its ready-made states (idle, create, one
 // object, grip drag, eyedropper, paint bucket), which are also the bases of
 // the author, presentation and editing-board states.
+#include "shell/input/Drag.h"
 #include "shell/input/MouseEvents.h"
 #include "shell/input/MouseHandler.h"
 
@@ -140,6 +141,29 @@ public:
 
 protected:
   TCoatingEvent(TMouseEventHandler *aOwner, TCommonObj *aObj);
+};
+
+// The base of the states that work on several selected objects. The
+// concrete state makes its tracker (of the handler's base control) and
+// hands it over here.
+class TCustomMultiObjEvent : public TCustomEvent {
+  LUMORA_ABSTRACT_EVENT(TCustomMultiObjEvent, TCustomEvent)
+public:
+  ~TCustomMultiObjEvent() override;
+  TMultiTrac *MultiTrac() const { return FMultiTrac.get(); }
+
+protected:
+  // Selects several: the object selected so far (when it is not aObj)
+  // joins the tracker, which then works on all objects; the handler's
+  // single selection is dropped.
+  TCustomMultiObjEvent(TMouseEventHandler *aOwner, TCommonObj *aObj,
+                       std::unique_ptr<TMultiTrac> aMultiTrac);
+  // The same with no object, then the objects of aList (after a paste of
+  // several).
+  TCustomMultiObjEvent(TMouseEventHandler *aOwner, TCustomCompo *aList,
+                       std::unique_ptr<TMultiTrac> aMultiTrac);
+
+  std::unique_ptr<TMultiTrac> FMultiTrac;
 };
 
 } // namespace lumora

@@ -99,6 +99,31 @@ protected:
   TOwnStateRect() = default;
 };
 
+// A tracker that notes what it is given.
+class TFakeTrac : public TMultiTrac {
+public:
+  int Add(TCustomCompo *) override { return ++lists; }
+  void AddObj(TCommonObj *aObj, TMouseEventHandler *) override { objects.push_back(aObj); }
+  void AltMode(int aMode) override { mode = aMode; }
+  TRect ClipRect() const override { return {0, 0, 10, 10}; }
+  std::vector<TCommonObj *> objects;
+  int mode = -1, lists = 0;
+};
+
+class TTestMultiEvent : public TCustomMultiObjEvent {
+  LUMORA_EVENT(TTestMultiEvent, TCustomMultiObjEvent)
+public:
+  void MouseDown(TMouseButton, TShiftState, int, int) override {}
+  void MouseMove(TShiftState, int, int) override {}
+  void MouseUp(TMouseButton, TShiftState, int, int) override {}
+  bool IsContinue(TMouseEventHandler *, TShiftState, int, int) override { return false; }
+  TFakeTrac *Trac() const { return static_cast<TFakeTrac *>(MultiTrac()); }
+
+protected:
+  TTestMultiEvent(TMouseEventHandler *aOwner, TCommonObj *aObj)
+      : TCustomMultiObjEvent(aOwner, aObj, std::make_unique<TFakeTrac>()) {}
+};
+
 class MouseHandlerTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -280,6 +305,20 @@ TEST_F(MouseHandlerTest, CreationPlacesOnePaletteChoiceAndRefusesASecondMovie) {
   SysInfo().SetSelectedFile(QStringLiteral("x"));
   EXPECT_THROW(handler_->MakeNewObj(), Exception);
   EXPECT_TRUE(SysInfo().SelectObj().isEmpty());
+}
+
+TEST_F(MouseHandlerTest, SeveralSelectedTakeTheSingleSelectionIntoTheTracker) {
+  auto *other = Place(NewObject<TTestRect>(), 300, 300);
+  Click(150, 120);
+  ASSERT_EQ(handler_->ActiveObj(), rect_);
+  handler_->CreateEvent(TTestMultiEvent::StaticClass(), other);
+  auto *multi = dynamic_cast<TTestMultiEvent *>(handler_->MouseEvent());
+  ASSERT_NE(multi, nullptr);
+  EXPECT_EQ(multi->Trac()->objects, std::vector<TCommonObj *>{rect_});
+  EXPECT_EQ(multi->Trac()->mode, 0);
+  EXPECT_EQ(handler_->ActiveObj(), nullptr);
+  EXPECT_EQ(handler_->GrabState(), gsMultiSelect);
+  EXPECT_EQ(multi->GrabEventClass, TGrabEvent::StaticClass());
 }
 
 TEST_F(MouseHandlerTest, OpenAtCentresOnThePoint) {

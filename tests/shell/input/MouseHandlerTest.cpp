@@ -255,6 +255,35 @@ TEST_F(MouseHandlerTest, ObjectsOwnStateAndAFailedBuildLeaveAStateCurrent) {
   EXPECT_EQ(Current(), TNullEvent::StaticClass());
 }
 
+TEST_F(MouseHandlerTest, LinkedTrayObjectsSupplyTheirStateOnlyWhereTheRuleSays) {
+  auto *tray = Place(NewObject<TOwnStateRect>(), 300, 300);
+  rect_->SetLinkedObj(tray);
+  const TEventClass asked = TTakeObjEvent::StaticClass();
+  struct Case {
+    TSysMode mode;
+    bool trayAbility;
+    TEventClass expected;
+    bool trayKept;
+  };
+  // Author mode: the linked object's state when the object is a tray user.
+  // Presentation: the linked object becomes the tray, but one that does not
+  // hold the object leaves the class asked.
+  const Case cases[] = {{smAuthor, true, TProbeEvent::StaticClass(), false},
+                        {smAuthor, false, asked, false},
+                        {smExec, true, asked, true},
+                        {smExec, false, asked, false}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(int(c.mode) * 10 + c.trayAbility);
+    SysInfo().SetSysMode(c.mode);
+    rect_->Param.ActType = c.trayAbility ? TActType{atShow, awTray} : TActType{atShow};
+    TMouseEventMaker maker(handler_, asked, rect_);
+    EXPECT_EQ(maker.EventClass(), c.expected);
+    EXPECT_EQ(maker.Tray() != nullptr, c.trayKept);
+  }
+  SysInfo().SetSysMode(smAuthor);
+  rect_->SetLinkedObj(nullptr);
+}
+
 TEST_F(MouseHandlerTest, GripDragReshapesAndCtrlAltDeletesOnlyWhatTheObjectAllows) {
   Click(150, 120);
   ASSERT_EQ(Current(), TTakeObjEvent::StaticClass());

@@ -17,6 +17,7 @@
 #include <map>
 #include <unistd.h>
 
+#include "bench/BenchKinds.h"
 #include "core/book/BookClasses.h"
 #include "core/book/MetaBook.h"
 #include "core/drawable/CoreClasses.h"
@@ -43,68 +44,12 @@ constexpr int kPictures = 50;
 LUMORA_TEST_BOOK_KIND(TBenchBook, TMetaBook, "ベンチ書籍")
 LUMORA_TEST_BOOK_KIND(TBenchPage, TMetaPage, "ベンチ頁")
 
-// A filled quadrilateral, as figures are stored.
-class TBenchRect : public test::TPlainRect {
-  LUMORA_OBJECT(TBenchRect, test::TPlainRect)
-public:
-  static TObjInfo GetObjInfo() {
-    TObjInfo info = test::TPlainRect::GetObjInfo();
-    info.Name = QStringLiteral("ベンチ矩形");
-    return info;
-  }
-  void Place(double x, double y) {
-    FPolygon = {{x, y}, {x + 40, y}, {x + 40, y + 30}, {x, y + 30}};
-    Param.Grabs = 4;
-    InitGrabInfo();
-    FBoundsRect = RealPointsBounds(FPolygon);
-  }
-
-protected:
-  explicit TBenchRect(const QString &aKind = QStringLiteral("ベンチ矩形")) {
-    Param.ObjName = aKind;
-    Param.ActType = {atShow};
-    Param.Width = 1;
-    Param.FaceColor = 0x40A0F0;
-    Param.Coating = true;
-    FVisible = true;
-  }
-};
-
-// A still picture: its picture is named by Param.Text.
-class TBenchStill : public TBenchRect {
-  LUMORA_OBJECT(TBenchStill, TBenchRect)
-public:
-  static TObjInfo GetObjInfo() {
-    TObjInfo info = TBenchRect::GetObjInfo();
-    info.Name = QStringLiteral("静止画");
-    info.FormType = {otSurface, otPicture};
-    return info;
-  }
-
-protected:
-  TBenchStill() : TBenchRect(QStringLiteral("静止画")) {}
-};
-
 void RegisterClasses(TObjClassList &aList) {
   RegisterCoreClasses(aList);
   RegisterBookClasses(aList);
   aList.Add<TBenchBook>();
   aList.Add<TBenchPage>();
-  aList.Add<TBenchRect>();
-  aList.Add<TBenchStill>();
-}
-
-// A picture of 320 x 240 with a gradient and a disc, different for each i.
-QImage Picture(int i) {
-  QImage image(320, 240, QImage::Format_RGB32);
-  QPainter p(&image);
-  QLinearGradient gradient(0, 0, 320, 240);
-  gradient.setColorAt(0, QColor::fromHsv((i * 37) % 360, 200, 230));
-  gradient.setColorAt(1, QColor::fromHsv((i * 71 + 120) % 360, 160, 90));
-  p.fillRect(image.rect(), gradient);
-  p.setBrush(QColor::fromHsv((i * 53) % 360, 255, 255));
-  p.drawEllipse(QPoint(60 + i * 4, 120), 50, 40);
-  return image;
+  bench::RegisterBenchKinds(aList);
 }
 
 struct TBench {
@@ -121,20 +66,7 @@ std::unique_ptr<TBenchBook> MakeBook(int aPages, const QStringList &aPictures) {
   std::unique_ptr<TBenchBook> book = NewObject<TBenchBook>();
   book->ReName(0);
   SetCurrentBook(book.get());
-  for (int p = 0; p < aPages; ++p) {
-    std::unique_ptr<TBenchPage> page = NewObject<TBenchPage>();
-    page->Name = page->CreateName(true);
-    TBenchPage *added = page.get();
-    book->AddObj(std::move(page));
-    for (int k = 0; k < kObjectsPerPage; ++k) {
-      std::unique_ptr<TBenchRect> obj =
-          k == 0 ? std::unique_ptr<TBenchRect>(NewObject<TBenchStill>()) : NewObject<TBenchRect>();
-      obj->ReName(0);
-      obj->Place(10 + (k % 10) * 70, 10 + (k / 10) * 50);
-      if (k == 0) obj->Param.Text = aPictures[p % aPictures.size()];
-      added->AddObj(std::move(obj));
-    }
-  }
+  bench::AddBenchPages<TBenchPage>(*book, aPages, kObjectsPerPage, aPictures);
   TOpenBook(book.get(), QString()).Open(nullptr);
   book->SetPage(1);
   return book;
@@ -153,12 +85,7 @@ TBench &Bench() {
 
     auto *b = new TBench;
     b->path = b->dir.path() + QStringLiteral("/bench.lmm");
-    for (int i = 0; i < kPictures; ++i) {
-      const QString file = b->dir.path() + QStringLiteral("/picture%1.png").arg(i);
-      Picture(i).save(file);
-      TStill_ *still = StillMaker()._Create(file);
-      b->pictures << (still ? still->fFilePath : file);
-    }
+    b->pictures = bench::BenchPictures(b->dir.path(), kPictures);
     b->book = MakeBook(kPages, b->pictures);
     if (!b->book->SaveToFile(b->path, QString())) std::abort();
     QFile file(b->path);
@@ -232,7 +159,7 @@ int ShowWorkPage(TBenchBook &aBook) {
   const TAbObjectPool *pool = page->Pool();
   for (int i = 0; pool && i < pool->Count(); ++i) {
     TCommonObj *obj = pool->Items(i);
-    if (!dynamic_cast<TBenchStill *>(obj)) continue;
+    if (!dynamic_cast<bench::TBenchStill *>(obj)) continue;
     TStill_ *still = StillMaker().FindStill(obj->Param.Text);
     if (!still) continue;
     if (const TGraphic *picture = still->Graphic()) {

@@ -37,7 +37,6 @@ constexpr int kPageWidth = 1024;
 constexpr int kPageHeight = 768;
 constexpr int kStampWidth = 64;
 
-
 // The 1,000 turned stamps of the page.
 class StampPage : public test::TStampPage {
 public:

@@ -19,6 +19,7 @@
 #include "core/system/Utilities.h"
 #include "platform/graphics/Picture.h"
 #include "platform/system/Exception.h"
+#include "platform/system/FileWindow.h"
 #include "platform/system/LittleEndian.h"
 #include "platform/system/SafeSave.h"
 #include "platform/system/Stream.h"
@@ -42,6 +43,9 @@ const QString kReserveLine = QStringLiteral("－－－－－予備エリア－�
 const QString kStampKind = QStringLiteral("スタンプ");
 const QString kStillKind = QStringLiteral("静止画");
 const QString kCrLf = QStringLiteral("\r\n");
+// The window through which a book file's header, index and lists are
+// read; its sections have windows of their own.
+constexpr int64_t kHeadWindow = 64 * 1024;
 
 int32_t ReadInt32(TStream &aStream) {
   CheckReadable(aStream, 4);
@@ -57,35 +61,24 @@ int64_t ReadInt64(TStream &aStream) {
   return le::Get<int64_t>(d);
 }
 
-// Books up to this size are read into memory before their sections are
-// parsed.
-constexpr int64_t kMaxBookInMemory = 256 * 1024 * 1024;
-
-// The bytes of a book file that the readers parse: everything before the
-// embedded media table when the main index places every other section
-// before it (as every book is written), else the whole file; empty when that
-// is more than kMaxBookInMemory or the file is too short to be a book. The
-// readers take many small values, and each is a call into the file
-// otherwise; the media stay in the file, where their reader copies them
-// from.
-QByteArray BookSectionBytes(TFileStream &aFile) {
+// The end of the part of a book file that the readers parse: the embedded
+// media table's position when the main index places every other section
+// before it (as every book is written), else the end of the file. The
+// media stay in the file, where their reader copies them from.
+int64_t BookSectionEnd(TStream &aFile) {
   const int64_t size = aFile.Size();
   aFile.SetPosition(0);
-  if (!Readable(aFile, 4)) return {};
+  if (!Readable(aFile, 4)) return size;
   const int64_t headerLength = ReadInt32(aFile);
   // The header, then the main index's seven slots.
-  if (headerLength < 0 || !Readable(aFile, headerLength + 28)) return {};
+  if (headerLength < 0 || !Readable(aFile, headerLength + 28)) return size;
   aFile.SetPosition(4 + headerLength);
   int64_t latest = 0;
   for (int i = 0; i < 6; ++i)
     latest = std::max<int64_t>(latest, uint32_t(ReadInt32(aFile)));
   const int64_t media = uint32_t(ReadInt32(aFile));
-  const int64_t end = media > latest && media <= size ? media : size;
-  if (end > kMaxBookInMemory) return {};
-  QByteArray bytes(end, Qt::Uninitialized);
   aFile.SetPosition(0);
-  aFile.ReadBuffer(bytes.data(), end);
-  return bytes;
+  return media > latest && media <= size ? media : size;
 }
 
 void WriteInt32(TStream &aStream, int32_t aValue) {
@@ -156,12 +149,30 @@ float ParseHeaderVersion(const QString &aHeader) {
 }
 
 // The bytes [aStart, aEnd) of a stream, as a stream of their own: entries
-// read from it cannot run beyond their section.
-void CopySection(TStream &aStream, int64_t aStart, int64_t aEnd, TMemoryStream &aSection) {
-  aSection.Clear();
+// read from it cannot run beyond their section. The bytes are not copied: a
+// memory stream's are read in place, a file's through a window of their
+// own; only another kind of stream is copied from. The stream is left at
+// aEnd (at aStart for an empty section).
+std::unique_ptr<TStream> SectionOf(TStream &aStream, int64_t aStart, int64_t aEnd) {
+  const int64_t length = std::max<int64_t>(aEnd - aStart, 0);
+  std::unique_ptr<TStream> section;
+  if (const auto *file = dynamic_cast<const TFileWindowStream *>(&aStream)) {
+    aStream.SetPosition(aStart);
+    CheckReadable(aStream, length);
+    section = std::make_unique<TFileWindowStream>(*file, aStart, length);
+    aStream.SetPosition(aStart + length);
+    return section;
+  }
   aStream.SetPosition(aStart);
-  if (aEnd > aStart) aSection.CopyFrom(aStream, aEnd - aStart);
-  aSection.SetPosition(0);
+  auto memory = std::make_unique<TMemoryStream>();
+  if (const char *bytes = aStream.Peek(length)) {
+    memory->SetView(bytes, length);
+    aStream.Seek(length, TSeekOrigin::soCurrent);
+  } else if (length > 0) {
+    memory->CopyFrom(aStream, length);
+    memory->SetPosition(0);
+  }
+  return memory;
 }
 
 // Reads the n entry offsets of a list at the stream's position and reads
@@ -172,10 +183,10 @@ void CopySection(TStream &aStream, int64_t aStart, int64_t aEnd, TMemoryStream &
 void ReadListEntries(TStream &aStream, int64_t aSectionStart, int64_t aSectionEnd,
                      const std::function<void(TStream &)> &aReadEntry) {
   const int64_t listAt = aStream.Position();
-  TMemoryStream section;
-  CopySection(aStream, aSectionStart, aSectionEnd, section);
-  // The count and the offsets are read from the section's own copy, so
-  // that the count is bounded by the section.
+  const std::unique_ptr<TStream> held = SectionOf(aStream, aSectionStart, aSectionEnd);
+  TStream &section = *held;
+  // The count and the offsets are read from the section, so that the count
+  // is bounded by the section.
   section.SetPosition(listAt - aSectionStart);
   aStream.SetPosition(listAt);
   if (!Readable(section, 4)) return;
@@ -339,6 +350,8 @@ uint32_t TLmCompo::ReadHeader(TStream &aStream, QString &aHeader, const QString 
   if (file.isEmpty())
     if (const auto *fileStream = dynamic_cast<const TFileStream *>(&aStream))
       file = fileStream->FileName();
+    else if (const auto *window = dynamic_cast<const TFileWindowStream *>(&aStream))
+      file = window->FileName();
   file = BareFileName(file);
   // Single precision against the constants: a stored "4.21" lies above 4.21.
   const bool asked = double(version) < kLowestVersion || double(version) > kHighestVersion;
@@ -394,20 +407,19 @@ bool TLmCompo::LoadFromFile(const QString &aFile, QString &aHeader) {
   aHeader.clear();
   ReadResult = TBookRead::brNone;
   RemoveStraySaveFiles(aFile);
-  std::unique_ptr<TFileStream> file;
+  // The file is read through windows of its bytes: the readers take many
+  // small values, and each would be a call into the file otherwise, while
+  // the whole file in memory would take as much again as the book.
+  std::unique_ptr<TFileWindowStream> file;
   try {
-    file = std::make_unique<TFileStream>(aFile, fmOpenRead);
+    file = std::make_unique<TFileWindowStream>(aFile, kHeadWindow);
   } catch (const EFOpenError &) {
     ReadResult = TBookRead::brCannotOpen;
     ShowMessage(msg::CannotOpen(aFile));
     return false;
   }
-  const QByteArray sections = BookSectionBytes(*file);
-  if (sections.isEmpty()) return LoadFromBookStream(*file, aFile, aHeader);
-  TMemoryStream memory;
-  memory.SetBytes(sections);
-  file.reset();
-  return LoadFromBookStream(memory, aFile, aHeader);
+  TFileWindowStream sections(*file, 0, BookSectionEnd(*file), kHeadWindow);
+  return LoadFromBookStream(sections, aFile, aHeader);
 }
 
 bool TLmCompo::LoadFromBookStream(TStream &aStream, const QString &aFile, QString &aHeader) {
@@ -428,10 +440,9 @@ bool TLmCompo::LoadFromBookStream(TStream &aStream, const QString &aFile, QStrin
   int64_t end = aStream.Size();
   for (const uint32_t next : {posStamp, posStampEnd, posStill, posFile})
     if (next > pagePos && next < end) end = next;
-  TMemoryStream section;
-  CopySection(aStream, pagePos, end, section);
+  const std::unique_ptr<TStream> section = SectionOf(aStream, pagePos, end);
   ReadResult = TBookRead::brComplete;
-  LoadFromStream(section);
+  LoadFromStream(*section);
   if (ReadResult == TBookRead::brDamaged) DamagedFile = aFile;
   return true;
 }

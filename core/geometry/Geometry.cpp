@@ -85,12 +85,44 @@ int QuarterIndex(int q) {
 
 // ---- Rounding ----
 
+namespace {
+
+// SaturateToInt32 for a whole double.
+int32_t SaturateWhole(double v) {
+  if (v >= double(kMaxInt)) return kMaxInt;
+  if (v <= double(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(v);
+}
+
+// Whether x holds a double within the int32 range, as nearly every
+// coordinate does: it is then rounded in double arithmetic, to the same
+// value, without the extended-precision library calls.
+bool PlainDouble(long double x, double &d) {
+  d = double(x);
+  return static_cast<long double>(d) == x && std::fabs(d) < 4294967296.0;
+}
+
+} // namespace
+
 int32_t RoundReal(long double x) {
+  double d;
+  if (PlainDouble(x, d)) {
+    // trunc(x ± 0.5) from the whole part and the fraction, both exact.
+    double whole = std::trunc(d);
+    const double fraction = d - whole;
+    if (fraction >= 0.5)
+      whole += 1;
+    else if (fraction <= -0.5)
+      whole -= 1;
+    return SaturateWhole(whole);
+  }
   if (std::isnan(x)) return 0;
   return SaturateToInt32(std::trunc(x >= 0 ? x + 0.5L : x - 0.5L));
 }
 
 int32_t Round(long double x) {
+  double d;
+  if (PlainDouble(x, d)) return SaturateWhole(std::nearbyint(d));
   if (std::isnan(x)) return 0;
   return SaturateToInt32(std::nearbyint(x));
 }

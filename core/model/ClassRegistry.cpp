@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QSaveFile>
 #include <algorithm>
+#include <atomic>
 
 #include "core/model/CommonObj.h"
 #include "core/model/CoreContext.h"
@@ -26,8 +27,14 @@ std::unique_ptr<TCommonObj> TObjClass::Create() const {
   return factory_ ? factory_() : nullptr;
 }
 
+uint64_t TObjClassList::NextGeneration() {
+  static std::atomic<uint64_t> next{0};
+  return ++next;
+}
+
 void TObjClassList::Add(const TObjClass &aObjClass) {
   classes_.push_back(&aObjClass);
+  generation_ = NextGeneration();
 }
 
 const TObjClass *TObjClassList::GetObjClass(const QString &aName, TObjType aObjType) const {
@@ -44,11 +51,27 @@ const TObjClass *TObjClassList::GetObjClass(const QString &aName, TObjType aObjT
 }
 
 TObjInfo TObjClassList::GetInfo(const QString &aName) const {
+  const TObjClass *c = ClassOf(aName);
+  return c ? c->GetObjInfo() : TObjInfo();
+}
+
+const TObjClass *TObjClassList::ClassOf(const QString &aName) const {
+  const TObjType type = TMakeInfo2::Get().SysMode == smExec ? otExec : otAuthor;
+  // The objects of a page are mostly of a few kinds, often in runs: the
+  // last look-up of each thread is remembered for the list's state.
+  struct TLast {
+    uint64_t generation = 0;
+    TObjType type = otNon;
+    QString name;
+    const TObjClass *found = nullptr;
+  };
+  thread_local TLast last;
+  if (last.generation == generation_ && last.type == type && last.name == aName) return last.found;
   const QString name =
       aName == QStringLiteral("ACTスターター") ? QStringLiteral("ACTローンチ") : aName;
-  const TObjType type = TMakeInfo2::Get().SysMode == smExec ? otExec : otAuthor;
-  const TObjClass *c = GetObjClass(name, type);
-  return c ? c->GetObjInfo() : TObjInfo();
+  const TObjClass *found = GetObjClass(name, type);
+  last = {generation_, type, aName, found};
+  return found;
 }
 
 std::unique_ptr<TCommonObj> TObjClassList::Make(const TObjClass *aClass) const {
@@ -81,6 +104,7 @@ void TObjClassList::LoadPaletteIdx(const QString &aIniText) {
   std::stable_sort(classes_.begin(), classes_.end(), [](const TObjClass *a, const TObjClass *b) {
     return a->GetObjInfo().IndexNo < b->GetObjInfo().IndexNo;
   });
+  generation_ = NextGeneration();
 }
 
 QString TObjClassList::PaletteListText() const {

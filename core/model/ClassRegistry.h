@@ -33,6 +33,9 @@ public:
   // old kind name "ACTスターター" is looked up as "ACTローンチ". An empty
   // record when nothing matches.
   TObjInfo GetInfo(const QString &aName) const;
+  // The class of the record GetInfo answers (null for the empty record),
+  // without copying the record: readers look up every object's kind.
+  const TObjClass *ClassOf(const QString &aName) const;
   // A new object of the kind for the current mode, with a fresh id and its
   // default name; null when no class matches. The caller owns it.
   std::unique_ptr<TCommonObj> CreateObject(const QString &aClass) const;
@@ -57,7 +60,12 @@ public:
 private:
   std::unique_ptr<TCommonObj> Make(const TObjClass *aClass) const;
 
+  // Names this state of the list (it changes with every Add and sort),
+  // unique among all lists, for the look-ups ClassOf remembers.
+  static uint64_t NextGeneration();
+
   std::vector<const TObjClass *> classes_;
+  uint64_t generation_ = NextGeneration();
 };
 
 } // namespace lumora

@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 #include <cmath>
+#include <typeinfo>
 
 #include "core/model/ClearDraw.h"
 #include "core/model/CoreContext.h"
@@ -102,9 +103,18 @@ void TCommonObj::LoadFromStream(TStream &aStream) {
   // A negative size or one beyond the stream reads nothing.
   if (!Readable(aStream, size)) return;
   TMetaStream record;
-  record.WriteBuffer(size);
-  record.CopyFrom(aStream, size);
-  record.SetPosition(0);
+  // In place where the stream shows the record's bytes (with the size in
+  // front): the record is read before the stream moves on.
+  aStream.Seek(-4, TSeekOrigin::soCurrent);
+  if (const char *bytes = aStream.Peek(int64_t(size) + 4)) {
+    record.SetView(bytes, int64_t(size) + 4);
+    aStream.Seek(int64_t(size) + 4, TSeekOrigin::soCurrent);
+  } else {
+    aStream.Seek(4, TSeekOrigin::soCurrent);
+    record.WriteBuffer(size);
+    record.CopyFrom(aStream, size);
+    record.SetPosition(0);
+  }
   LoadFromMStream(record);
 }
 
@@ -125,7 +135,7 @@ void TCommonObj::LoadFromMStream(TMetaStream &aStream) {
   aStream.ReadBuffer(FId);
   QString name;
   aStream.ReadBuffer(name); // an empty stored name leaves `name` empty
-  Name = name;
+  Name = std::move(name);
   ReadPayload(aStream);
   LoadOption(aStream);
 }
@@ -223,6 +233,20 @@ void TCommonObj::UnAdsorbFrom(int, TRealPoint, IRepresent *) {}
 
 namespace {
 
+// Whether aObj's class implements IRepresent (Supports<IRepresent>): a
+// cross cast, which walks the class's bases, asked once for each class as
+// objects are read, by the class's type information.
+bool Represents(TCommonObj &aObj) {
+  struct TLast {
+    const std::type_info *type = nullptr;
+    bool represents = false;
+  };
+  thread_local TLast last;
+  const std::type_info *type = &typeid(aObj);
+  if (last.type != type) last = {type, Supports<IRepresent>(&aObj) != nullptr};
+  return last.represents;
+}
+
 // What the page can show at its zoom: the images made for it go no further.
 TRect ShownByRoot() {
   TCommonObj *root = TMakeInfo2::Get().Root();
@@ -296,7 +320,7 @@ void TCommonObj::ReadPayload(TMetaStream &aStream) {
     if (!(std::abs(p.rx) <= kMaxCoordinate) || !(std::abs(p.ry) <= kMaxCoordinate))
       throw EReadError(QStringLiteral("Illegal Point"));
   FPolygon = std::move(polygon);
-  if (Supports<IRepresent>(this)) {
+  if (Represents(*this)) {
     if (!FGrabInfo) FGrabInfo = std::make_unique<TGrabInfo_>(this);
     FGrabInfo->LoadFromStream(aStream);
   }

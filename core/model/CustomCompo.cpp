@@ -274,6 +274,14 @@ bool TCustomCompo::PeekObjRecord(TStream &aStream, TMetaStream &aRecord) {
     if (size != 0) ++TCoreContext::Get().ReadFaults;
     return false;
   }
+  // The record is read in place where the stream shows its bytes; it is
+  // read before the stream moves on.
+  aStream.SetPosition(start);
+  if (const char *bytes = aStream.Peek(int64_t(size) + 4)) {
+    aRecord.SetView(bytes, int64_t(size) + 4);
+    return true;
+  }
+  aStream.SetPosition(start + 4);
   aRecord.Clear();
   aRecord.WriteBuffer(size);
   aRecord.CopyFrom(aStream, size);
@@ -311,7 +319,8 @@ std::unique_ptr<TCommonObj> KeepUnreadEntry(TStream &aStream, int64_t aStart, in
 
 } // namespace
 
-std::unique_ptr<TCommonObj> TCustomCompo::ReadChild(TStream &aStream, TMetaStream &aRecord) {
+std::unique_ptr<TCommonObj> TCustomCompo::ReadChild(TStream &aStream, TMetaStream &aRecord,
+                                                    bool aPlace) {
   const int64_t start = aStream.Position();
   if (!PeekObjRecord(aStream, aRecord)) return nullptr;
   int32_t size = 0;
@@ -338,7 +347,7 @@ std::unique_ptr<TCommonObj> TCustomCompo::ReadChild(TStream &aStream, TMetaStrea
       obj = std::move(kept);
     }
   }
-  if (obj->Maker()) obj->Maker()->SetCenter();
+  if (aPlace && obj->Maker()) obj->Maker()->SetCenter();
   return obj;
 }
 
@@ -352,12 +361,13 @@ void TCustomCompo::LoadChildren(TStream &aStream) {
   aStream.ReadBuffer(&n, 4);
   n = qFromLittleEndian(n);
   TMetaStream record;
+  const bool place = PlaceChildrenOnRead();
   for (int32_t i = 0; i < n; ++i) {
     if (!Readable(aStream, 1)) {
       ++TCoreContext::Get().ReadFaults; // the count promised more
       break;
     }
-    if (std::unique_ptr<TCommonObj> obj = ReadChild(aStream, record)) AddObj(std::move(obj));
+    if (std::unique_ptr<TCommonObj> obj = ReadChild(aStream, record, place)) AddObj(std::move(obj));
   }
 }
 

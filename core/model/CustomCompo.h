@@ -148,14 +148,21 @@ public:
   // placeholder, skipped by its stored size. A known kind whose entry
   // cannot be read becomes the placeholder too, holding the entry's bytes
   // (its record, and a composite's children), when the stream still stands
-  // at the entry's end; any other error reaches the caller.
-  static std::unique_ptr<TCommonObj> ReadChild(TStream &aStream, TMetaStream &aRecord);
+  // at the entry's end; any other error reaches the caller. With aPlace
+  // the object's maker sets its centre and bounds (SetCenter); without, the
+  // composite's ReMake does that later.
+  static std::unique_ptr<TCommonObj> ReadChild(TStream &aStream, TMetaStream &aRecord,
+                                               bool aPlace = true);
   // Reads the record at the stream's position into aObj ignoring any error,
   // then sets the stream to the end of the record (start + 4 + size).
   static void LoadSkipping(TCommonObj &aObj, TStream &aStream, int64_t aStart, int32_t aSize);
 
 protected:
   TCustomCompo();
+  // Whether LoadChildren has each child's maker set its centre and bounds
+  // as it is read; a composite made later as a whole (a page, made when it
+  // first shows) leaves that to its ReMake.
+  virtual bool PlaceChildrenOnRead() const { return true; }
   explicit TCustomCompo(const TObjParam &aParam);
   // The pool (NewPool), Param.ObjName := the class's kind name, then
   // CreateMode with the making context's mode. A plain composite makes no

@@ -19,8 +19,7 @@ constexpr TGrabMode kInitMode{gmMid, gmAdsorb};
 void TGrabInfo_::InitGrabs(int n) {
   n = std::max(n, 0);
   FGrabForm.assign(size_t(n), TGrabType::gfRect);
-  FGrabMode.assign(size_t(n), kInitMode);
-  FCursor.assign(size_t(n), 0);
+  FHandles.assign(size_t(n), THandle{kInitMode, 0});
 }
 
 int TGrabInfo_::GetGrabId(TRealPoint Pos) const {
@@ -42,19 +41,19 @@ void TGrabInfo_::SetGrabForm(int Id, TGrabType Value) {
 }
 
 TGrabMode TGrabInfo_::GetGrabMode(int Id) const {
-  return InRange(FGrabMode, Id) ? FGrabMode[size_t(Id)] : TGrabMode();
+  return InRange(FHandles, Id) ? FHandles[size_t(Id)].Mode : TGrabMode();
 }
 
 void TGrabInfo_::SetGrabMode(int Id, TGrabMode Value) {
-  if (InRange(FGrabMode, Id)) FGrabMode[size_t(Id)] = Value;
+  if (InRange(FHandles, Id)) FHandles[size_t(Id)].Mode = Value;
 }
 
 TCursor TGrabInfo_::GetCursor(int Id) const {
-  return InRange(FCursor, Id) ? FCursor[size_t(Id)] : TCursor(0);
+  return InRange(FHandles, Id) ? FHandles[size_t(Id)].Cursor : TCursor(0);
 }
 
 void TGrabInfo_::SetCursor(int Id, TCursor Value) {
-  if (InRange(FCursor, Id)) FCursor[size_t(Id)] = Value;
+  if (InRange(FHandles, Id)) FHandles[size_t(Id)].Cursor = Value;
 }
 
 bool TGrabInfo_::GetVisible(int Id) const {
@@ -62,11 +61,11 @@ bool TGrabInfo_::GetVisible(int Id) const {
 }
 
 void TGrabInfo_::SetVisible(int Id, bool Value) {
-  if (!InRange(FGrabMode, Id)) return;
+  if (!InRange(FHandles, Id)) return;
   if (Value)
-    FGrabMode[size_t(Id)].Include(gmShow);
+    FHandles[size_t(Id)].Mode.Include(gmShow);
   else
-    FGrabMode[size_t(Id)].Exclude(gmShow);
+    FHandles[size_t(Id)].Mode.Exclude(gmShow);
 }
 
 void TGrabInfo_::LoadFromStream(TMetaStream &aStream) {
@@ -83,14 +82,12 @@ void TGrabInfo_::LoadFromStream(TMetaStream &aStream) {
   int32_t m = 0;
   aStream.ReadBuffer(m);
   CheckReadable(aStream, m, 4);
-  std::vector<TGrabMode> modes(static_cast<size_t>(m));
-  std::vector<TCursor> cursors(static_cast<size_t>(m));
-  for (int32_t i = 0; i < m; ++i) {
+  std::vector<THandle> handles(static_cast<size_t>(m));
+  for (THandle &handle : handles) {
     uint16_t mode = 0, cursor = 0;
     aStream.ReadBuffer(mode);
     aStream.ReadBuffer(cursor);
-    modes[size_t(i)] = TGrabMode::FromBits(mode);
-    cursors[size_t(i)] = TCursor(cursor);
+    handle = {TGrabMode::FromBits(mode), TCursor(cursor)};
   }
   TRealPoint centre = FRCenter;
   if (!old) {
@@ -99,8 +96,7 @@ void TGrabInfo_::LoadFromStream(TMetaStream &aStream) {
   }
   FVersion = version;
   FGrabForm = std::move(form);
-  FGrabMode = std::move(modes);
-  FCursor = std::move(cursors);
+  FHandles = std::move(handles);
   FRCenter = centre;
 }
 
@@ -108,10 +104,10 @@ void TGrabInfo_::SaveToStream(TMetaStream &aStream) {
   FVersion = 1.0f;
   aStream.WriteBuffer(FVersion);
   aStream.WriteBuffer(FGrabForm);
-  aStream.WriteBuffer(int32_t(FGrabMode.size()));
-  for (size_t i = 0; i < FGrabMode.size(); ++i) {
-    aStream.WriteBuffer(FGrabMode[i].ToBits());
-    aStream.WriteBuffer(uint16_t(i < FCursor.size() ? FCursor[i] : 0));
+  aStream.WriteBuffer(int32_t(FHandles.size()));
+  for (const THandle &handle : FHandles) {
+    aStream.WriteBuffer(handle.Mode.ToBits());
+    aStream.WriteBuffer(uint16_t(handle.Cursor));
   }
   aStream.WriteBuffer(FRCenter.rx);
   aStream.WriteBuffer(FRCenter.ry);
@@ -119,8 +115,7 @@ void TGrabInfo_::SaveToStream(TMetaStream &aStream) {
 
 void TGrabInfo_::AddGrab(TGrabType aType, TGrabMode aMode, TCursor aCursor) {
   FGrabForm.push_back(aType);
-  FGrabMode.push_back(aMode);
-  FCursor.push_back(aCursor);
+  FHandles.push_back({aMode, aCursor});
 }
 
 void TGrabInfo_::Assign(const TGrabInfo &aSource) {
@@ -135,8 +130,7 @@ void TGrabInfo_::Assign(const TGrabInfo &aSource) {
 void TGrabInfo_::DelGrab(int aid) {
   if (aid < 0 || aid >= Count()) return;
   FGrabForm.erase(FGrabForm.begin() + aid);
-  if (InRange(FGrabMode, aid)) FGrabMode.erase(FGrabMode.begin() + aid);
-  if (InRange(FCursor, aid)) FCursor.erase(FCursor.begin() + aid);
+  if (InRange(FHandles, aid)) FHandles.erase(FHandles.begin() + aid);
 }
 
 void TGrabInfo_::CopyGrabForm(const TGrabForm &aGrabForm) {
@@ -146,16 +140,15 @@ void TGrabInfo_::CopyGrabForm(const TGrabForm &aGrabForm) {
 void TGrabInfo_::SetCount(int aCount) {
   const size_t n = size_t(std::max(aCount, 0));
   FGrabForm.resize(n, TGrabType::gfRect);
-  FGrabMode.resize(n, TGrabMode{gmMid});
-  FCursor.resize(n, 0);
+  FHandles.resize(n, THandle{TGrabMode{gmMid}, 0});
 }
 
 void TGrabInfo_::SetV2Style(const TGrabForm &aGrabForm) {
   InitGrabs(int(aGrabForm.size()));
   for (size_t i = 0; i < FGrabForm.size(); ++i) {
     FGrabForm[i] = TGrabType::gfRect;
-    FCursor[i] = 0;
-    FGrabMode[i].Include(gmShow);
+    FHandles[i].Cursor = 0;
+    FHandles[i].Mode.Include(gmShow);
   }
 }
 

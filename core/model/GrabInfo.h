@@ -103,12 +103,18 @@ public:
   TRealPoint RCenter() const { return FRCenter; }
   void SetRCenter(TRealPoint p) { FRCenter = p; }
   const TGrabForm &GrabForm() const { return FGrabForm; }
-  int ModeCount() const { return int(FGrabMode.size()); }
+  int ModeCount() const { return int(FHandles.size()); }
 
 private:
+  // The mode and cursor of one handle: one array for both, as they always
+  // have the same length.
+  struct THandle {
+    TGrabMode Mode;
+    TCursor Cursor = 0;
+  };
+
   float FVersion = 0;
-  std::vector<TGrabMode> FGrabMode;
-  std::vector<TCursor> FCursor;
+  std::vector<THandle> FHandles;
   TGrabForm FGrabForm;
   TRealPoint FRCenter;
   TCommonObj *FSelf;

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QThread>
+#include <ctime>
 
 #include "core/model/CommonObj.h"
 #include "core/model/CoreContext.h"
@@ -46,10 +47,25 @@ TMakeInfo2::TNameParent::TNameParent() {
 
 int64_t TMakeInfo2::TNameParent::RealClock() {
   // Wall-clock difference in local time: whole days times 86,400,000 plus
-  // the milliseconds of the current day.
-  const QDateTime now = QDateTime::currentDateTime();
-  const int64_t days = now.date().toJulianDay() - QDate(2005, 1, 1).toJulianDay();
-  return days * 86'400'000 + now.time().msecsSinceStartOfDay();
+  // the milliseconds of the current day. The local time comes from
+  // localtime_r, which reads the time zone once, rather than from
+  // QDateTime, which has the C library read it again (a file status call)
+  // for every id, and an open makes ids for every page.
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const time_t seconds = now.tv_sec;
+  tm local{};
+  if (!localtime_r(&seconds, &local)) {
+    const QDateTime qt = QDateTime::currentDateTime();
+    return (qt.date().toJulianDay() - QDate(2005, 1, 1).toJulianDay()) * 86'400'000 +
+           qt.time().msecsSinceStartOfDay();
+  }
+  static const int64_t epoch = QDate(2005, 1, 1).toJulianDay();
+  const int64_t days =
+      QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday).toJulianDay() - epoch;
+  const int64_t msecs = ((int64_t(local.tm_hour) * 60 + local.tm_min) * 60 + local.tm_sec) * 1000 +
+                        now.tv_nsec / 1'000'000;
+  return days * 86'400'000 + msecs;
 }
 
 void TMakeInfo2::TNameParent::SetClock(TClock clock) {
@@ -113,20 +129,47 @@ std::unique_ptr<TCommonObj> TMakeInfo2::LoadFromStream(TMetaStream &aStream) {
 
   float version = 0;
   aStream.ReadVersion(version);
+  // The kind and the text are all that is needed here, unless the kind is
+  // unknown: the placeholder then takes the whole parameter record.
+  const int64_t paramAt = aStream.Position();
   TObjParam param;
-  aStream.ReadBuffer(param);
+  aStream.ReadParamNames(param.ObjName, param.Text);
+  auto wholeParam = [&] {
+    aStream.SetPosition(paramAt);
+    aStream.ReadBuffer(param);
+  };
 
-  const TObjInfo info = TCoreContext::Get().Classes().GetInfo(param.ObjName);
+  const TObjClass *objClass = TCoreContext::Get().Classes().ClassOf(param.ObjName);
   std::unique_ptr<TCommonObj> obj;
-  if (info.ObjClass) {
+  if (objClass) {
     try {
-      obj = info.ObjClass->Create();
+      obj = objClass->Create();
     } catch (const std::exception &) {
       obj.reset(); // a class that fails to construct gives the placeholder
     }
   }
-  if (!obj) return CreatePlaceholder(param);
-  obj->Data(kFileNameCommand, QVariantList{param.Text});
+  if (!obj) {
+    wholeParam();
+    return CreatePlaceholder(param);
+  }
+  // One argument list serves the objects read one after another (an
+  // object that keeps the list shares it, and the next text then goes into
+  // a copy); a read within Data makes its own.
+  thread_local QVariantList arguments{QVariant()};
+  thread_local bool lent = false;
+  if (lent) {
+    obj->Data(kFileNameCommand, QVariantList{param.Text});
+    return obj;
+  }
+  struct TLend {
+    TLend() { lent = true; }
+    ~TLend() {
+      arguments[0] = QVariant();
+      lent = false;
+    }
+  } lend;
+  arguments[0] = param.Text;
+  obj->Data(kFileNameCommand, arguments);
   return obj;
 }
 

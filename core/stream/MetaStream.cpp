@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <limits>
 #include <span>
 #include <utility>
@@ -61,10 +62,32 @@ int32_t ReadStoredBytes(TStream &s, QByteArray &bytes) {
   return n;
 }
 
+// The n stored bytes of a string at the stream's position (checked first)
+// as text, without one trailing NUL; read in place where the stream shows
+// its bytes, else through a buffer on the stack when they are few.
+QString TakeStoredText(TStream &s, int32_t n) {
+  CheckReadable(s, n);
+  auto text = [](const char *bytes, int32_t count) {
+    return FromCp932(bytes, size_t(count > 0 && bytes[count - 1] == 0 ? count - 1 : count));
+  };
+  if (const char *bytes = s.Peek(n)) {
+    QString result = text(bytes, n);
+    s.Seek(n, TSeekOrigin::soCurrent);
+    return result;
+  }
+  char small[256];
+  if (n <= int32_t(sizeof small)) {
+    s.ReadBuffer(small, n);
+    return text(small, n);
+  }
+  QByteArray b(n, Qt::Uninitialized);
+  s.ReadBuffer(b.data(), n);
+  return text(b.constData(), n);
+}
+
 int32_t ReadStoredText(TStream &s, QString &text) {
-  QByteArray bytes;
-  const int32_t n = ReadStoredBytes(s, bytes);
-  if (n > 0) text = FromCp932(bytes);
+  const int32_t n = ReadLE<int32_t>(s);
+  if (n > 0) text = TakeStoredText(s, n);
   return n;
 }
 
@@ -168,22 +191,67 @@ void CheckReadable(const TStream &stream, int64_t count, int64_t width) {
 // ---- TMetaStream ----
 
 TMetaStream::TMetaStream(bool aLog) {
-  if (aLog)
-    FLog = std::make_unique<TDoLog>(*this);
-  else
-    FLog = std::make_unique<TNoLog>();
+  // The silent sink has no state: one serves every stream, and a stream
+  // made for each record read costs no allocation for it. The readers call
+  // the sink only when it writes, not once for every value.
+  static TNoLog silent;
+  if (aLog) FOwnLog = std::make_unique<TDoLog>(*this);
+  FLog = aLog ? FOwnLog.get() : &silent;
 }
 
 TMetaStream::~TMetaStream() = default;
 
 const uint8_t *TMetaStream::Take(int64_t count) {
-  // Qualified calls: this runs for every value read, and the memory stream's
-  // position and size are what the check needs.
-  const int64_t at = TMemoryStream::Seek(0, TSeekOrigin::soCurrent);
-  Require(std::max<int64_t>(0, TMemoryStream::Size() - at), count, 1);
-  TMemoryStream::Seek(count, TSeekOrigin::soCurrent);
-  // The const view, so that a buffer shared with its source is not copied.
-  return reinterpret_cast<const uint8_t *>(std::as_const(*this).Memory()) + at;
+  // This runs for every value read: the memory stream's own bytes, in
+  // place (never a copy of a buffer shared with its source), checked
+  // against what remains.
+  const char *bytes = TakeInPlace(count);
+  if (!bytes) Corrupt();
+  return reinterpret_cast<const uint8_t *>(bytes);
+}
+
+namespace {
+
+// The kind names of page objects repeat through a book, and each record
+// holds its own twice over: a name read before is not decoded again, and
+// the objects of a kind share one text. A table in each thread, indexed by
+// a hash of the stored bytes.
+QString KindName(const uint8_t *bytes, size_t length) {
+  constexpr size_t kLongest = 48;
+  constexpr size_t kSlots = 64;
+  if (length == 0 || length > kLongest)
+    return FromCp932(reinterpret_cast<const char *>(bytes), length);
+  struct TSlot {
+    size_t length = 0; // none
+    uint8_t bytes[kLongest];
+    QString text;
+  };
+  thread_local std::array<TSlot, kSlots> table;
+  // Most often the name of the record before.
+  thread_local TSlot *last = &table[0];
+  if (last->length == length && std::memcmp(last->bytes, bytes, length) == 0) return last->text;
+  uint32_t h = 2166136261u;
+  for (size_t i = 0; i < length; ++i)
+    h = (h ^ bytes[i]) * 16777619u;
+  TSlot &slot = table[(h ^ (h >> 16)) % kSlots];
+  last = &slot;
+  if (slot.length == length && std::memcmp(slot.bytes, bytes, length) == 0) return slot.text;
+  QString text = FromCp932(reinterpret_cast<const char *>(bytes), length);
+  std::memcpy(slot.bytes, bytes, length);
+  slot.length = length;
+  slot.text = text;
+  return text;
+}
+
+} // namespace
+
+QString TMetaStream::ReadKindName() {
+  const int32_t n = ReadValue<int32_t>();
+  if (n <= 0) return QString();
+  const uint8_t *bytes = Take(n);
+  QString kind = KindName(bytes, bytes[n - 1] == 0 ? size_t(n - 1) : size_t(n));
+  if (FOwnLog) FLog->Debug(u"R : ", kind);
+  return kind;
 }
 
 template <typename T> T TMetaStream::ReadValue() {
@@ -207,7 +275,7 @@ int TMetaStream::WriteBuffer(bool value) {
 
 int TMetaStream::ReadBuffer(uint16_t &value) {
   value = ReadValue<uint16_t>();
-  FLog->Debug(u"R : ", int32_t(value));
+  if (FOwnLog) FLog->Debug(u"R : ", int32_t(value));
   return 2;
 }
 int TMetaStream::WriteBuffer(uint16_t value) {
@@ -218,7 +286,7 @@ int TMetaStream::WriteBuffer(uint16_t value) {
 
 int TMetaStream::ReadBuffer(int32_t &value) {
   value = ReadValue<int32_t>();
-  FLog->Debug(u"R : ", value);
+  if (FOwnLog) FLog->Debug(u"R : ", value);
   return 4;
 }
 int TMetaStream::WriteBuffer(int32_t value) {
@@ -229,7 +297,7 @@ int TMetaStream::WriteBuffer(int32_t value) {
 
 int TMetaStream::ReadBuffer(uint32_t &value) {
   value = ReadValue<uint32_t>();
-  FLog->Debug(u"R : ", int64_t(value));
+  if (FOwnLog) FLog->Debug(u"R : ", int64_t(value));
   return 4;
 }
 int TMetaStream::WriteBuffer(uint32_t value) {
@@ -240,7 +308,7 @@ int TMetaStream::WriteBuffer(uint32_t value) {
 
 int TMetaStream::ReadBuffer(int64_t &value) {
   value = ReadValue<int64_t>();
-  FLog->Debug(u"R64 : ", value);
+  if (FOwnLog) FLog->Debug(u"R64 : ", value);
   return 8;
 }
 int TMetaStream::WriteBuffer(int64_t value) {
@@ -251,7 +319,7 @@ int TMetaStream::WriteBuffer(int64_t value) {
 
 int TMetaStream::ReadBuffer(float &value) {
   value = ReadValue<float>();
-  FLog->Debug(u"R : ", value);
+  if (FOwnLog) FLog->Debug(u"R : ", value);
   return 4;
 }
 int TMetaStream::WriteBuffer(float value) {
@@ -275,7 +343,7 @@ int TMetaStream::ReadBuffer(QString &text) {
   const uint8_t *bytes = Take(n);
   const size_t length = bytes[n - 1] == 0 ? size_t(n - 1) : size_t(n);
   text = FromCp932(reinterpret_cast<const char *>(bytes), length);
-  FLog->Debug(u"R : ", text);
+  if (FOwnLog) FLog->Debug(u"R : ", text);
   return n;
 }
 int TMetaStream::WriteBuffer(const QString &text) {
@@ -434,8 +502,7 @@ int TMetaStream::WriteBuffer(const TLineType &line) {
 
 int TMetaStream::ReadBuffer(TObjParam &param) {
   const int64_t start = Position();
-  QString kind;
-  ReadBuffer(kind);
+  QString kind = ReadKindName();
   const int32_t size = ReadValue<int32_t>();
   if (size != TObjParam::kBlockSize) {
     SetPosition(start);
@@ -445,16 +512,36 @@ int TMetaStream::ReadBuffer(TObjParam &param) {
   TObjParam read;
   read.DecodeBlock(std::span<const uint8_t, TObjParam::kBlockSize>(Take(size), size_t(size)));
   ReadBuffer(read.Text);
-  read.ObjName = kind;
+  read.ObjName = std::move(kind);
   param = std::move(read);
-  FLog->Debug(u"R_Param : ", param.ObjName);
+  if (FOwnLog) FLog->Debug(u"R_Param : ", param.ObjName);
+  return int(Position() - start);
+}
+
+int TMetaStream::ReadParamNames(QString &kind, QString &text) {
+  const int64_t start = Position();
+  QString readKind = ReadKindName();
+  const int32_t size = ReadValue<int32_t>();
+  if (size != TObjParam::kBlockSize) {
+    SetPosition(start);
+    TObjParam old;
+    ReadParam15(old);
+    kind = std::move(old.ObjName);
+    text = std::move(old.Text);
+    return int(Position() - start);
+  }
+  Take(size);
+  QString readText;
+  ReadBuffer(readText);
+  kind = std::move(readKind);
+  text = std::move(readText);
+  if (FOwnLog) FLog->Debug(u"R_Param : ", kind);
   return int(Position() - start);
 }
 
 int TMetaStream::ReadParam15(TObjParam &param) {
   const int64_t start = Position();
-  QString kind;
-  ReadBuffer(kind);
+  QString kind = ReadKindName();
   const auto block = ReadSizedBlock<TObjParam15::kBlockSize>(*this, ReadValue<int32_t>());
   bool fontRead;
   ReadFontRecord(nullptr, fontRead); // a font stored with the old record is not used
@@ -463,9 +550,9 @@ int TMetaStream::ReadParam15(TObjParam &param) {
   TObjParam15 old;
   old.DecodeBlock(Span(block));
   old.CopyTo(param);
-  param.ObjName = kind;
-  param.Text = text;
-  FLog->Debug(u"R_Param : ", param.ObjName);
+  param.ObjName = std::move(kind);
+  param.Text = std::move(text);
+  if (FOwnLog) FLog->Debug(u"R_Param : ", param.ObjName);
   return int(Position() - start);
 }
 
@@ -482,7 +569,7 @@ int TMetaStream::WriteBuffer(const TObjParam &param) {
 
 float TMetaStream::ReadVersion(float &value) {
   value = ReadValue<float>();
-  FLog->Debug(u"R_V : ", value);
+  if (FOwnLog) FLog->Debug(u"R_V : ", value);
   return value;
 }
 
@@ -598,10 +685,7 @@ void ReadSizedString(TStream &stream, int32_t maxLength, QString &text) {
     stream.SetPosition(start);
     return;
   }
-  QByteArray bytes(n, Qt::Uninitialized);
-  stream.ReadBuffer(bytes.data(), n);
-  if (bytes.endsWith('\0')) bytes.chop(1);
-  text = FromCp932(bytes);
+  text = TakeStoredText(stream, n);
 }
 
 void WriteSizedString(TStream &stream, const QString &text) {

@@ -166,6 +166,9 @@ public:
   // The old 64-byte layout (kind name, size, record, font record, text);
   // replaces only the fields that layout holds.
   int ReadParam15(TObjParam &param);
+  // Reads a parameter record as ReadBuffer(TObjParam) does (the same bytes,
+  // the same errors) but keeps only its kind name and text.
+  int ReadParamNames(QString &kind, QString &text);
 
   float ReadVersion(float &value);
   void WriteVersion(float value);
@@ -192,12 +195,16 @@ public:
 private:
   // The next count bytes in place, after the bounds check; moves past them.
   const uint8_t *Take(int64_t count);
+  // A text string holding a kind name, as ReadBuffer(QString) reads it
+  // (the empty text for none); the decoded names are kept and shared.
+  QString ReadKindName();
   template <typename T> T ReadValue();
   template <typename T> void WriteValue(T value);
   // Reads a font record into font (when given); sets read when one was read.
   int ReadFontRecord(TFont *font, bool &read);
 
-  std::unique_ptr<TLog> FLog;
+  std::unique_ptr<TLog> FOwnLog; // a TDoLog; none for the silent sink
+  TLog *FLog;                    // FOwnLog, or the one shared TNoLog
 };
 
 // The length-limited string reader of files: reads a text string of at most

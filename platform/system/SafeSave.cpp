@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -140,14 +141,21 @@ void SaveFileSafely(const QString &fileName, const QByteArray &bytes) {
 
 int RemoveStraySaveFiles(const QString &fileName) {
   const QFileInfo target(fileName);
-  QDir folder(target.absolutePath());
-  const QString prefix = target.fileName() + kSaveMarker;
+  const QByteArray folder = QFile::encodeName(target.absolutePath());
+  const QByteArray prefix = QFile::encodeName(target.fileName() + kSaveMarker);
   int removed = 0;
-  const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
-  for (const QString &name : names) {
+  // The folder's names are read as stored, without a text or a status
+  // call for each: this runs when a book opens, and its folder may hold
+  // many files.
+  DIR *dir = ::opendir(folder.constData());
+  if (!dir) return 0;
+  while (const dirent *entry = ::readdir(dir)) {
     // mkstemp replaces exactly six characters.
-    if (name.size() != prefix.size() + 6 || !name.startsWith(prefix)) continue;
-    const QByteArray path = QFile::encodeName(folder.filePath(name));
+    const size_t length = std::strlen(entry->d_name);
+    if (length != size_t(prefix.size()) + 6 ||
+        std::memcmp(entry->d_name, prefix.constData(), size_t(prefix.size())) != 0)
+      continue;
+    const QByteArray path = folder + '/' + entry->d_name;
     // Only regular files are opened: opening a FIFO would wait for a writer
     // and opening a device may act on it. O_NONBLOCK covers a name replaced
     // by a FIFO after the check.
@@ -163,6 +171,7 @@ int RemoveStraySaveFiles(const QString &fileName) {
       ++removed;
     ::close(fd); // releases the lock
   }
+  ::closedir(dir);
   return removed;
 }
 

@@ -26,6 +26,10 @@ void TStream::Skip(int64_t count) {
   Seek(count, TSeekOrigin::soCurrent);
 }
 
+const char *TStream::Peek(int64_t) {
+  return nullptr;
+}
+
 int64_t TStream::CopyFrom(TStream &source, int64_t count) {
   if (count == 0) {
     source.SetPosition(0);
@@ -63,25 +67,39 @@ int64_t TMemoryStream::Write(const void *buffer, int64_t count) {
   return count;
 }
 
-int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+int64_t TStream::SeekTarget(int64_t aPosition, int64_t aSize, int64_t offset, TSeekOrigin origin) {
   switch (origin) {
   case TSeekOrigin::soBeginning:
-    position_ = offset;
+    aPosition = offset;
     break;
   case TSeekOrigin::soCurrent:
-    position_ += offset;
+    aPosition += offset;
     break;
   case TSeekOrigin::soEnd:
-    position_ = data_.size() + offset;
+    aPosition = aSize + offset;
     break;
   }
-  if (position_ < 0) position_ = 0;
+  return std::max<int64_t>(aPosition, 0);
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+  position_ = SeekTarget(position_, data_.size(), offset, origin);
   return position_;
 }
 
 void TMemoryStream::SetSize(int64_t size) {
   data_.resize(std::max<int64_t>(0, size));
   if (position_ > data_.size()) position_ = data_.size();
+}
+
+const char *TMemoryStream::Peek(int64_t count) {
+  if (count < 0 || position_ > data_.size() || count > data_.size() - position_) return nullptr;
+  return data_.constData() + position_;
+}
+
+void TMemoryStream::SetView(const char *data, int64_t size) {
+  data_ = QByteArray::fromRawData(data, qsizetype(size));
+  position_ = 0;
 }
 
 void TMemoryStream::Clear() {

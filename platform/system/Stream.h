@@ -33,9 +33,19 @@ public:
   void WriteBuffer(const void *buffer, int64_t count);
   // Skips count bytes forward; raises EReadError when fewer remain.
   void Skip(int64_t count);
+  // The next count bytes in memory, without moving the position, when the
+  // stream can show them so (count >= 0 and count bytes remain); nullptr
+  // otherwise, and then the bytes are to be read. The bytes stay valid
+  // until the stream is next read, moved, written or freed.
+  virtual const char *Peek(int64_t count);
   // Copies count bytes from the source's position; count 0 copies the whole
   // source from its start. Answers the bytes copied.
   int64_t CopyFrom(TStream &source, int64_t count);
+
+protected:
+  // The position a seek moves to from aPosition in a stream of aSize bytes
+  // (never before the start).
+  static int64_t SeekTarget(int64_t aPosition, int64_t aSize, int64_t offset, TSeekOrigin origin);
 };
 
 // A growable stream in memory.
@@ -48,7 +58,13 @@ public:
   int64_t Size() const override { return data_.size(); }
   void SetSize(int64_t size) override;
 
+  const char *Peek(int64_t count) override;
+
   void Clear();
+  // Reads the size bytes at data as the content, without copying them (the
+  // position goes to 0): they must stay as they are while this stream reads
+  // them. Writing copies them first.
+  void SetView(const char *data, int64_t size);
   const char *Memory() const { return data_.constData(); }
   char *Memory() { return data_.data(); }
   const QByteArray &Bytes() const { return data_; }
@@ -57,6 +73,18 @@ public:
   void SaveToStream(TStream &dest) const;
   void LoadFromFile(const QString &fileName);
   void SaveToFile(const QString &fileName) const;
+
+protected:
+  // The next count bytes in place, moving past them; nullptr (and nothing
+  // moved) when count is negative or fewer bytes remain. For readers that
+  // take many small values.
+  const char *TakeInPlace(int64_t count) {
+    const int64_t size = data_.size();
+    if (count < 0 || position_ > size || count > size - position_) return nullptr;
+    const char *bytes = data_.constData() + position_;
+    position_ += count;
+    return bytes;
+  }
 
 private:
   QByteArray data_;

@@ -3,6 +3,7 @@
 #include "platform/system/Exception.h"
 
 #include <QtGlobal>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -126,12 +127,82 @@ QByteArray ToCp932(QStringView text) {
   return out;
 }
 
-QString FromCp932(const char *bytes, std::size_t size) {
-  std::size_t i = 0;
-  while (i < size && static_cast<unsigned char>(bytes[i]) < 0x80)
-    ++i;
-  if (i == size) return QString::fromLatin1(bytes, qsizetype(size));
+namespace {
 
+// Decoding by table. CP932 is decoded character by character without
+// state: a byte below 0x80 is itself, any other byte is a character of its
+// own, the lead byte of a pair, or a bad byte, and a pair either is one
+// character or is bad. The tables hold what glibc's conversion gives for
+// each byte and each pair; they are made in each thread with that thread's
+// descriptor, a row of pairs when a text first uses its lead byte.
+constexpr uint32_t kBad = 0x10000;     // not a character: one U+FFFD
+constexpr uint32_t kLead = 0x20000;    // the lead byte of a pair
+constexpr uint32_t kComplex = 0x30000; // anything else: iconv decodes the text
+constexpr uint32_t kUnknown = 0x40000; // a row not made yet
+
+// What iconv makes of the bytes at in: one UTF-16 unit, kBad (an invalid
+// sequence), kLead (one byte that wants more) or kComplex.
+uint32_t DecodeOne(iconv_t cd, const char *bytes, size_t size) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  char *in = const_cast<char *>(bytes);
+  size_t inLeft = size;
+  char16_t out[4];
+  char *dst = reinterpret_cast<char *>(out);
+  size_t dstLeft = sizeof out;
+  if (iconv(cd, &in, &inLeft, &dst, &dstLeft) == size_t(-1)) {
+    if (in != bytes) return kComplex;
+    if (errno == EILSEQ) return kBad;
+    if (errno == EINVAL) return kLead;
+    return kComplex;
+  }
+  if (inLeft != 0 || dstLeft != sizeof out - 2) return kComplex;
+  return out[0];
+}
+
+class TDecodeTable {
+public:
+  TDecodeTable() {
+    single_.fill(kUnknown);
+    rows_.fill(nullptr);
+  }
+  ~TDecodeTable() {
+    for (uint32_t *row : rows_)
+      delete[] row;
+  }
+  TDecodeTable(const TDecodeTable &) = delete;
+  TDecodeTable &operator=(const TDecodeTable &) = delete;
+
+  // The meaning of byte b (0x80 and above).
+  uint32_t Single(unsigned char b) {
+    if (single_[b] == kUnknown) {
+      iconv_t cd = Decoder();
+      const char byte = char(b);
+      single_[b] = DecodeOne(cd, &byte, 1);
+    }
+    return single_[b];
+  }
+  // The meaning of the pair lead, trail.
+  uint32_t Pair(unsigned char lead, unsigned char trail) {
+    uint32_t *row = rows_[lead];
+    if (!row) {
+      iconv_t cd = Decoder();
+      row = new uint32_t[256];
+      for (int t = 0; t < 256; ++t) {
+        const char pair[2] = {char(lead), char(t)};
+        row[t] = DecodeOne(cd, pair, 2);
+      }
+      rows_[lead] = row;
+    }
+    return row[trail];
+  }
+
+private:
+  std::array<uint32_t, 256> single_;
+  std::array<uint32_t *, 256> rows_;
+};
+
+// The conversion by iconv, for a text the tables do not cover.
+QString FromCp932ByIconv(const char *bytes, std::size_t size) {
   iconv_t cd = Decoder();
   // Every byte gives at most one UTF-16 unit (a pair of bytes gives one, a bad
   // byte one U+FFFD).
@@ -162,6 +233,70 @@ QString FromCp932(const char *bytes, std::size_t size) {
   }
   out.resize((dst - base) / 2);
   return out;
+}
+
+// Decodes into out (room for size units); answers the units written, or -1
+// when the tables cannot decode the text.
+qsizetype DecodeByTable(const unsigned char *bytes, std::size_t size, char16_t *out) {
+  thread_local TDecodeTable table;
+  char16_t *dst = out;
+  for (std::size_t i = 0; i < size;) {
+    const unsigned char b = bytes[i];
+    if (b < 0x80) {
+      *dst++ = b;
+      ++i;
+      continue;
+    }
+    uint32_t unit = table.Single(b);
+    if (unit == kLead) {
+      // A lead byte at the end is one bad byte; a bad pair is a bad lead
+      // byte, and decoding goes on with the trail byte.
+      unit = i + 1 < size ? table.Pair(b, bytes[i + 1]) : kBad;
+      if (unit < kBad) {
+        *dst++ = char16_t(unit);
+        i += 2;
+        continue;
+      }
+      if (unit == kLead) unit = kComplex;
+    }
+    if (unit == kBad) {
+      *dst++ = char16_t(0xFFFD);
+      ++i;
+      continue;
+    }
+    if (unit >= kBad) return -1;
+    *dst++ = char16_t(unit);
+    ++i;
+  }
+  return dst - out;
+}
+
+QString Decode(const char *bytes, std::size_t size) {
+  std::size_t i = 0;
+  while (i < size && static_cast<unsigned char>(bytes[i]) < 0x80)
+    ++i;
+  if (i == size) return QString::fromLatin1(bytes, qsizetype(size));
+  constexpr std::size_t kStack = 256;
+  if (size <= kStack) {
+    char16_t units[kStack];
+    const qsizetype n = DecodeByTable(reinterpret_cast<const unsigned char *>(bytes), size, units);
+    if (n >= 0) return QString(reinterpret_cast<const QChar *>(units), n);
+  } else {
+    QString out(qsizetype(size), Qt::Uninitialized);
+    const qsizetype n = DecodeByTable(reinterpret_cast<const unsigned char *>(bytes), size,
+                                      reinterpret_cast<char16_t *>(out.data()));
+    if (n >= 0) {
+      out.resize(n);
+      return out;
+    }
+  }
+  return FromCp932ByIconv(bytes, size);
+}
+
+} // namespace
+
+QString FromCp932(const char *bytes, std::size_t size) {
+  return Decode(bytes, size);
 }
 
 } // namespace lumora

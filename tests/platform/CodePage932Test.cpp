@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <iconv.h>
 #include <thread>
 
 namespace lumora {
@@ -55,6 +56,45 @@ TEST(CodePage932Test, InvalidBytesBecomeOneReplacementEachAndDecodingGoesOn) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.cp932);
     EXPECT_EQ(FromCp932(Hex(c.cp932)), c.text);
+  }
+}
+
+// What glibc's converter makes of bytes, one U+FFFD for each byte it
+// refuses (a lead byte cut off at the end is one such byte).
+QString ByConverter(const QByteArray &bytes) {
+  iconv_t cd = iconv_open("UTF-16LE", "CP932");
+  QString out;
+  char *in = const_cast<char *>(bytes.constData());
+  size_t left = size_t(bytes.size());
+  while (left > 0) {
+    char16_t units[8];
+    char *dst = reinterpret_cast<char *>(units);
+    size_t room = sizeof units;
+    const size_t r = iconv(cd, &in, &left, &dst, &room);
+    out += QString(reinterpret_cast<const QChar *>(units), qsizetype((sizeof units - room) / 2));
+    if (r == size_t(-1) && errno != E2BIG) {
+      out += QChar(0xFFFD);
+      ++in;
+      --left;
+    }
+  }
+  iconv_close(cd);
+  return out;
+}
+
+TEST(CodePage932Test, EveryByteAndPairDecodesAsTheConverterDoes) {
+  // Decoding goes by tables made from the converter: every single byte and
+  // every pair with a lead byte, alone and between plain letters, decodes
+  // to what the converter itself gives.
+  for (int lead = 0x80; lead < 0x100; ++lead) {
+    const QByteArray one(1, char(lead));
+    ASSERT_EQ(FromCp932(one), ByConverter(one)) << std::hex << lead;
+    for (int trail = 0; trail < 0x100; ++trail) {
+      const QByteArray pair = one + char(trail);
+      ASSERT_EQ(FromCp932(pair), ByConverter(pair)) << std::hex << lead << " " << trail;
+      const QByteArray framed = "a" + pair + "b";
+      ASSERT_EQ(FromCp932(framed), ByConverter(framed)) << std::hex << lead << " " << trail;
+    }
   }
 }
 

@@ -11,10 +11,10 @@
 #include "core/model/ObjPool.h"
 #include "core/pictures/StampFactory.h"
 #include "core/pictures/StillFactory.h"
-#include "core/system/TempFiles.h"
-#include "core/system/Utilities.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"
+#include "core/system/TempFiles.h"
+#include "core/system/Utilities.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
 #include "platform/text/CodePage932.h"
@@ -223,6 +223,51 @@ TEST_F(BookFileTest, BookReadsBackWithPagesObjectsLinksAndPictures) {
   ASSERT_EQ(StillMaker().Count(), 1);
   EXPECT_EQ(StillMaker().Items(0)->fFilePath, stillPath);
   EXPECT_EQ(StillMaker().Items(0)->FWidth, 30);
+}
+
+TEST_F(BookFileTest, ABookLargerThanItsReadingWindowsReadsBackWhole) {
+  // The file is read through windows of a megabyte: a page section of
+  // several, whose records (each with a long text) cross the windows'
+  // edges, reads back as it was written, from the file and from memory.
+  TBookTestBook *book = NewBook(2);
+  QString text;
+  for (int i = 0; i < 1500; ++i)
+    text += QChar(u'あ' + i % 80);
+  for (int k = 0; k < 800; ++k) {
+    TTestRect *rect = AddTo(book->Pages(k % 2), QStringLiteral("長い%1").arg(k),
+                            RectPoints(k % 700, k % 500, k % 700 + 20, k % 500 + 10));
+    rect->Param.Text = text.left(1000 + k);
+  }
+  const QString path = BookPath(QStringLiteral("large.lmm"));
+  ASSERT_TRUE(book->SaveToFile(path, QString()));
+  const QByteArray bytes = ReadFile(path);
+  ASSERT_GT(bytes.size(), 3 * 1024 * 1024 / 2);
+
+  std::unique_ptr<TBookTestBook> fromFile = Load(path);
+  ASSERT_TRUE(fromFile);
+  EXPECT_EQ(fromFile->ReadResult, TBookRead::brComplete);
+  std::unique_ptr<TBookTestBook> fromMemory = NewObject<TBookTestBook>();
+  SetCurrentBook(fromMemory.get());
+  TMemoryStream memory;
+  memory.SetBytes(bytes);
+  QString header;
+  ASSERT_TRUE(fromMemory->LoadFromBookStream(memory, QString(), header));
+  for (TBookTestBook *back : {fromFile.get(), fromMemory.get()}) {
+    ASSERT_EQ(back->Count(), 2);
+    for (int i = 0; i < 2; ++i) {
+      SCOPED_TRACE(i);
+      TMetaPage *was = book->Pages(i);
+      TMetaPage *is = back->Pages(i);
+      ASSERT_EQ(is->Count(), was->Count());
+      for (int k = 0; k < is->Count(); ++k) {
+        EXPECT_EQ(is->Items(k)->Param.ObjName, was->Items(k)->Param.ObjName);
+        EXPECT_EQ(is->Items(k)->Param.Text, was->Items(k)->Param.Text);
+        EXPECT_EQ(is->Items(k)->Id(), was->Items(k)->Id());
+        EXPECT_EQ(is->Items(k)->Name, was->Items(k)->Name);
+        EXPECT_EQ(is->Items(k)->Polygon(), was->Items(k)->Polygon());
+      }
+    }
+  }
 }
 
 TEST_F(BookFileTest, PageStateSaveKeepsUnusedPicturesAndAnOrdinarySaveDropsThem) {

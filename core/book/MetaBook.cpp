@@ -248,10 +248,20 @@ void TMetaPage::Close() {
 }
 
 void TMetaPage::ReMake() {
+  FUnmade = false;
   Param.Grabs = 0;
   TLmPage::ReMake();
   if (FSysObjs) FSysObjs->ReMake();
   if (FThumbnail) FThumbnail->ReMake();
+}
+
+bool TMetaPage::MakeIfUnmade() {
+  // The common page shows behind this one; SetPage0 keeps that chain free
+  // of cycles.
+  if (F0Page && F0Page != this) F0Page->MakeIfUnmade();
+  if (!FUnmade) return false;
+  ReMake();
+  return true;
 }
 
 void TMetaPage::SetLinkedId(int64_t aId) {
@@ -373,6 +383,7 @@ void TMetaPage::LoadFromStream(TStream &aStream) {
   const qlonglong id = Param.Text.toLongLong(&ok);
   F0PageId = ok ? id : 0;
   FPageMove = Param.LineColor != clNone;
+  FUnmade = true;
 }
 
 void TMetaPage::SaveToStream(TStream &aStream) {
@@ -435,6 +446,7 @@ void TMetaBook::SetPage(int aValue) {
   if (WorkPage && Page() != aValue) WorkPage->Close();
   WorkPage = page;
   page->Open(aValue);
+  page->MakeIfUnmade();
   if (OnPage) OnPage(this);
 }
 
@@ -638,7 +650,8 @@ void TOpenBook::DrawThumbnail() {
 void TOpenBook::DrawThumbnail(int aPage) {
   if (aPage < 0 || aPage >= FBook->Count()) return;
   TMetaPage *page = FBook->Pages(aPage);
-  if (page && page->Thumbnail()) page->Thumbnail()->ReMake();
+  if (!page || page->MakeIfUnmade()) return;
+  if (page->Thumbnail()) page->Thumbnail()->ReMake();
 }
 
 // ---- TPageZoom ----

@@ -189,7 +189,16 @@ public:
   // close, then CloseMakers.
   void Close() override;
   // Grabs := 0, the composite's re-make, the holder's and the thumbnail's.
+  // The page is made from then on.
   void ReMake() override;
+  // A page read from a stream is made when it is first shown, not when it
+  // is read: until then its objects' makers have neither set their centres
+  // and bounds nor made their drawings, and its thumbnail is not rendered.
+  bool Unmade() const { return FUnmade; }
+  // Makes the page when it is unmade (ReMake), its common pages first;
+  // true when this page was made here. Whatever shows, prints or renders a
+  // page read from a stream calls this first (the book's SetPage does).
+  bool MakeIfUnmade();
   // The composite's; then the common page's id := aId when positive, else
   // the common page's id when there is one, else 0.
   void SetLinkedId(int64_t aId) override;
@@ -216,7 +225,7 @@ public:
   std::unique_ptr<TCommonObj> CopySelf(int64_t aId) override;
   // The record and the objects; the holder's objects when bytes remain;
   // then the common page's id from Param.Text and PageMove from
-  // Param.LineColor.
+  // Param.LineColor. The page is unmade afterwards.
   void LoadFromStream(TStream &aStream) override;
   // Param.Text := the common page's id in decimal (empty without one);
   // Param.LineColor := 0 for PageMove, else clNone; the record and the
@@ -236,8 +245,11 @@ protected:
   void CreateMode(TSysMode aMode) override;
   // A pool that owns the page's objects.
   std::unique_ptr<TAbObjectPool> NewPool() const override;
+  // The objects read are placed when the page is made (ReMake).
+  bool PlaceChildrenOnRead() const override { return false; }
 
   bool FPageMove = false;
+  bool FUnmade = false;
   std::unique_ptr<TCommonObj> FThumbnail;
   TMetaPage *F0Page = nullptr;
   int64_t F0PageId = 0;
@@ -279,7 +291,8 @@ public:
   // ---- Virtual operations ----
   virtual void SetGraphicPanel(IGraphicPanel *aPanel);
   // Ignored out of 0 .. count-1. Closes a work page of another number,
-  // makes page aValue the work page, opens it and fires OnPage.
+  // makes page aValue the work page, opens it, makes it when it is unmade
+  // and fires OnPage.
   virtual void SetPage(int aValue);
   // The same as SetPage.
   virtual void SetPrintPage(int aValue);
@@ -363,7 +376,8 @@ public:
   virtual void Open(TMetaBook *aClearBook);
   // The book's SetPage, then Param.Value2 := aPage.
   virtual void SetPage(int aPage);
-  // Re-makes the thumbnails of pages 1 .. count-1 / of one page.
+  // Re-makes the thumbnails of pages 1 .. count-1 / of one page; an unmade
+  // page is made (which renders its thumbnail).
   void DrawThumbnail();
   void DrawThumbnail(int aPage);
 

@@ -8,12 +8,14 @@
 #include "core/system/SysContext.h"
 #include "shell/books/AuthorBook.h"
 #include "shell/startup/Opening.h"
+#include "shell/undo/AbUndo.h"
 
 namespace lumora {
 
 void StartShell(const TCoreStartup &aStartup) {
   StartCore(aStartup);
   TCoreContext::Get().Put(std::make_unique<TOpeningSlot>());
+  StartAbUndo();
 }
 
 void RegisterProgramClasses(TObjClassList &aList) {
@@ -22,9 +24,12 @@ void RegisterProgramClasses(TObjClassList &aList) {
   RegisterAuthorBookClasses(aList);
 }
 
-void StartProgram() {
+void StartProgram(const std::function<void(TObjClassList &)> &aMoreClasses) {
   TCoreStartup startup;
-  startup.RegisterClasses = RegisterProgramClasses;
+  startup.RegisterClasses = [aMoreClasses](TObjClassList &aList) {
+    RegisterProgramClasses(aList);
+    if (aMoreClasses) aMoreClasses(aList);
+  };
   startup.StartSystem = StartSystemState;
   startup.TempFolder = true;
   StartShell(startup);

@@ -225,10 +225,9 @@ bool OpenCommandLineDocument(TMetaBook &aBook, const QString &aFileName) {
   const QFileInfo file(aFileName);
   aBook.DocName = file.completeBaseName();
   aBook.FilePath = file.absolutePath();
+  // Only the page shown is made now (the opener made the common page);
+  // every other page is made when it first shows.
   aBook.SetPage(aBook.Pages(1) ? 1 : 0);
-  // The objects read from the file get their drawings made before the page
-  // first shows (the opener re-makes only the common page).
-  if (aBook.WorkPage) aBook.WorkPage->ReMake();
   // The pages before the damage are shown; saving will ask before the
   // damaged file is replaced.
   if (aBook.ReadResult == TBookRead::brDamaged)
@@ -236,7 +235,7 @@ bool OpenCommandLineDocument(TMetaBook &aBook, const QString &aFileName) {
   return true;
 }
 
-int RunProgram(QApplication &aApp, const QString &aDocument) {
+TProgramWindows::TProgramWindows(const QString &aDocument) {
   // 1. The application object (made by main) names the program and its
   // version, which the version dialog shows.
   QApplication::setApplicationName(QString::fromUtf16(kProductName));
@@ -271,40 +270,54 @@ int RunProgram(QApplication &aApp, const QString &aDocument) {
   //   8. without an argument, ShowBookMenuAfterSplash shows the book menu
   //      once the start-up picture has gone.
   // ---- end of the objects still to come.
-  std::unique_ptr<TAuthorBook> book = NewObject<TAuthorBook>();
-  book->Name = book->CreateName(false);
-  auto versionDlg = std::make_unique<TVersionDlg>();
+  FBook = NewObject<TAuthorBook>();
+  FBook->Name = FBook->CreateName(false);
+  FVersionDlg = std::make_unique<TVersionDlg>();
 
   // 8. The document named on the command line opens in author mode;
   // without one (and while there is no book menu) the program starts with
   // an empty new book.
   if (!aDocument.isEmpty())
-    OpenCommandLineDocument(*book, aDocument);
+    OpenCommandLineDocument(*FBook, aDocument);
   else
-    NewEmptyBook(*book);
+    NewEmptyBook(*FBook);
 
-  // 9. The event loop. The author window, which hosts the base form in its
-  // page area, stands in here as a plain window of the page's size, cut to
-  // the screen with the page scrolling inside when the page is larger.
-  int result = 0;
-  {
-    TBaseForm *form = base.release();
-    THostWindow window(form, QSize(book->WinWidth, book->WinHeight));
-    window.setWindowTitle(ProgramTitle());
-    window.FitToScreen();
-    window.show();
-    ScheduleScreenshot(window, *form);
-    result = aApp.exec();
-    // 10. The book closes before the windows go; the mode creators are
-    // freed here (author, then presentation) once they exist.
-    book->CloseBook();
-    book->Clear();
-    SetCurrentBook(nullptr);
-  }
+  // 9. The author window, which hosts the base form in its page area,
+  // stands in here as a plain window of the page's size, cut to the screen
+  // with the page scrolling inside when the page is larger.
+  FBase = base.release();
+  auto window = std::make_unique<THostWindow>(FBase, QSize(FBook->WinWidth, FBook->WinHeight));
+  window->setWindowTitle(ProgramTitle());
+  window->FitToScreen();
+  window->show();
+  FWindow = std::move(window);
+}
+
+TProgramWindows::~TProgramWindows() {
+  // 10. The book closes before the windows go; the mode creators are freed
+  // here (author, then presentation) once they exist.
+  FBook->CloseBook();
+  FBook->Clear();
+  SetCurrentBook(nullptr);
+  FWindow.reset();  // with the base form inside it
   delete Opening(); // when the loop ended before the picture's time
-  versionDlg.reset();
-  book.reset();
-  return result;
+  FVersionDlg.reset();
+  FBook.reset();
+}
+
+QMainWindow &TProgramWindows::Window() const {
+  return *FWindow;
+}
+
+TBaseForm &TProgramWindows::Base() const {
+  return *FBase;
+}
+
+int RunProgram(QApplication &aApp, const QString &aDocument) {
+  TProgramWindows program(aDocument);
+  ScheduleScreenshot(program.Window(), program.Base());
+  // The event loop.
+  return aApp.exec();
 }
 
 } // namespace lumora

@@ -7,12 +7,17 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <memory>
 
 class QApplication;
+class QMainWindow;
 
 namespace lumora {
 
+class TAuthorBook;
+class TBaseForm;
 class TMetaBook;
+class TVersionDlg;
 
 // The program's title: the product name and the subject.
 QString ProgramTitle();
@@ -30,6 +35,32 @@ void NewEmptyBook(TMetaBook &aBook);
 // book, damaged; none when a version question was cancelled) and leaves
 // aBook an empty new book; false then.
 bool OpenCommandLineDocument(TMetaBook &aBook, const QString &aFileName);
+
+// The entry sequence up to the event loop, and the shutting down after it:
+// made, it has shown the start-up picture, built the long-lived objects,
+// opened the document (a full path; empty for none) and shown the window of
+// the page; freed, it closes the book and frees the windows and objects in
+// the reverse order. The program's context must have started. RunProgram
+// runs the event loop between the two; a benchmark starts and ends the
+// program this way many times in one process.
+class TProgramWindows {
+public:
+  explicit TProgramWindows(const QString &aDocument);
+  ~TProgramWindows();
+  TProgramWindows(const TProgramWindows &) = delete;
+  TProgramWindows &operator=(const TProgramWindows &) = delete;
+
+  // The window of the page, the base form inside it, and the book.
+  QMainWindow &Window() const;
+  TBaseForm &Base() const;
+  TAuthorBook &Book() const { return *FBook; }
+
+private:
+  std::unique_ptr<TAuthorBook> FBook;
+  std::unique_ptr<TVersionDlg> FVersionDlg;
+  std::unique_ptr<QMainWindow> FWindow;
+  TBaseForm *FBase = nullptr;
+};
 
 // The entry sequence, with the document named on the command line (a full
 // path; empty for none); answers the exit code of the event loop.

@@ -1,11 +1,14 @@
 // Writes the smoke test's book: an author book whose common page is green
 // and whose page 1 holds a placeholder object (a white note in a black
-// frame) at a known place. Usage: lumora_smoke_book FILE.lmm [WIDTHxHEIGHT]
-// (the page size; 800x600 when not given).
+// frame) at a known place. Usage: lumora_smoke_book FILE.lmm [WIDTHxHEIGHT
+// [PAGES]] (the page size, 800x600 when not given; the pages, the common
+// page included, 2 when not given: every page after page 1 holds a note of
+// its own, further down the page).
 #include <QGuiApplication>
 #include <QSize>
 #include <QStringList>
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/drawable/DummyDrawObj.h"
 #include "core/model/CoreContext.h"
@@ -16,12 +19,13 @@
 
 int main(int argc, char **argv) {
   QSize page(800, 600);
-  if (argc == 3) {
+  if (argc >= 3) {
     const QStringList size = QString::fromLocal8Bit(argv[2]).split(u'x');
     page = size.size() == 2 ? QSize(size[0].toInt(), size[1].toInt()) : QSize();
   }
-  if ((argc != 2 && argc != 3) || page.isEmpty()) {
-    std::fprintf(stderr, "usage: lumora_smoke_book FILE [WIDTHxHEIGHT]\n");
+  const int pages = argc == 4 ? std::atoi(argv[3]) : 2;
+  if (argc < 2 || argc > 4 || page.isEmpty() || pages < 2) {
+    std::fprintf(stderr, "usage: lumora_smoke_book FILE [WIDTHxHEIGHT [PAGES]]\n");
     return 2;
   }
   QGuiApplication app(argc, argv);
@@ -43,6 +47,16 @@ int main(int argc, char **argv) {
     // fixed bounds: (-56, -25) - (57, 25), so its frame runs down x = 56.
 
     book->Pages(1)->AddObj(std::move(note));
+    for (int number = 2; number < pages; ++number) {
+      std::unique_ptr<TAuthorPage> more = NewObject<TAuthorPage>();
+      more->Name = more->CreateName(true);
+      more->Param.SetObjValue(number);
+      TAuthorPage *added = more.get();
+      book->AddObj(std::move(more));
+      std::unique_ptr<TDummyDrawObj> other = NewObject<TDummyDrawObj>();
+      other->ReName(0);
+      added->AddObj(std::move(other));
+    }
     saved = book->SaveToFile(QString::fromLocal8Bit(argv[1]), QString());
     book->CloseBook();
     SetCurrentBook(nullptr);

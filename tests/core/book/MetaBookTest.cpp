@@ -169,6 +169,78 @@ TEST_F(MetaBookTest, PagePaintsItsCommonPageUnlessItHidesIt) {
   EXPECT_EQ(At(alone, 10, 10), kYellow);
 }
 
+// A book read from a file makes only the pages shown: the common page when
+// it is opened, each other page (its common pages first) when it first
+// shows or its thumbnail is drawn. Each page then paints as it does when
+// every page of the book was made as soon as it was read.
+TEST_F(MetaBookTest, PagesReadAreMadeWhenFirstShown) {
+  TBookTestBook *book = NewBook(5);
+  book->Pages(0)->Param.FaceColor = kGreen;
+  AddTo(book->Pages(1), QStringLiteral("A"), RectPoints(0, 0, 40, 40)); // red
+  for (int p = 2; p <= 4; ++p) {
+    TTestRect *obj = AddTo(book->Pages(p), QStringLiteral("B%1").arg(p),
+                           RectPoints(10 * p, 10 * p, 10 * p + 40, 10 * p + 40));
+    obj->Param.FaceColor = kBlue;
+    obj->ReMake();
+  }
+  book->Pages(2)->Param.FaceColor = kYellow;
+  book->Pages(2)->Param.Coating = true;     // page 2 hides the common page
+  book->Pages(3)->SetPage0(book->Pages(2)); // page 3 shows page 2 behind it
+  const QString path = BookPath(QStringLiteral("lazy.lmm"));
+  ASSERT_TRUE(book->SaveToFile(path, QString()));
+
+  auto paint = [](TMetaBook &aBook, int aPage) {
+    SetCurrentBook(&aBook);
+    aBook.SetPage(aPage);
+    TBitmap bitmap(100, 100);
+    bitmap.Canvas().Brush().SetColor(clBlack);
+    bitmap.Canvas().FillRect(Rect(0, 0, 100, 100));
+    aBook.Paint(bitmap.Canvas());
+    bitmap.Canvas().End();
+    return bitmap.Image().copy();
+  };
+  // Page aPage of the book read again with every page made at once.
+  std::vector<std::unique_ptr<TBookTestBook>> eager;
+  auto madeAtOnce = [&](int aPage) {
+    eager.push_back(Load(path));
+    for (int p = 0; p < eager.back()->Count(); ++p)
+      eager.back()->Pages(p)->MakeIfUnmade();
+    return paint(*eager.back(), aPage);
+  };
+
+  std::unique_ptr<TBookTestBook> back = Load(path);
+  ASSERT_TRUE(back);
+  auto unmade = [&back] {
+    std::vector<bool> flags;
+    for (int p = 0; p < back->Count(); ++p)
+      flags.push_back(back->Pages(p)->Unmade());
+    return flags;
+  };
+  EXPECT_EQ(unmade(), (std::vector<bool>{false, true, true, true, true}));
+  // Nothing of an unmade page has been placed yet.
+  EXPECT_TRUE(back->Pages(4)->Items(0)->BoundsRect().IsEmpty());
+
+  EXPECT_EQ(paint(*back, 1), madeAtOnce(1));
+  EXPECT_EQ(unmade(), (std::vector<bool>{false, false, true, true, true}));
+  // Page 3 makes page 2, its common page, first: both pages' objects show
+  // on page 2's colour.
+  const QImage third = paint(*back, 3);
+  EXPECT_EQ(third, madeAtOnce(3));
+  EXPECT_EQ(QColor(third.pixel(25, 25)), QColor(Qt::blue));   // page 2's object
+  EXPECT_EQ(QColor(third.pixel(65, 65)), QColor(Qt::blue));   // page 3's own
+  EXPECT_EQ(QColor(third.pixel(90, 90)), QColor(Qt::yellow)); // page 2's colour
+  EXPECT_EQ(unmade(), (std::vector<bool>{false, false, false, false, true}));
+  // Drawing the thumbnail of an unmade page makes it.
+  SetCurrentBook(back.get());
+  TOpenBook(back.get(), QString()).DrawThumbnail(4);
+  EXPECT_FALSE(back->Pages(4)->Unmade());
+  const QImage fourth = paint(*back, 4);
+  EXPECT_EQ(fourth, madeAtOnce(4));
+  EXPECT_EQ(QColor(fourth.pixel(60, 60)), QColor(Qt::blue));
+  EXPECT_EQ(back->Pages(4)->Items(0)->BoundsRect(), eager.back()->Pages(4)->Items(0)->BoundsRect());
+  SetCurrentBook(book);
+}
+
 TEST_F(MetaBookTest, MemosOfAPageFallBackToTheCommonPage) {
   // The text subsystem's class, registered here.
   ObjClassList().Add<TBookTestMemo>();

@@ -305,10 +305,11 @@ bool TBookIterator::HasNext() {
           CountInside(compo);
           continue;
         }
+        if (!Matches(obj->Param.ObjName, obj->ObjInfo())) continue;
         fObjId = obj->Id();
         fParam = obj->Param;
         fFound = true;
-        if (Matches(obj->Param.ObjName, obj->ObjInfo())) return true;
+        return true;
       }
     } catch (...) {
       // The rest of this page is skipped.

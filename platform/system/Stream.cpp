@@ -58,8 +58,10 @@ int64_t TMemoryStream::Write(const void *buffer, int64_t count) {
   if (count <= 0) return 0;
   const int64_t end = position_ + count;
   if (end > data_.size()) {
-    // Grow geometrically so that many small writes stay linear.
-    if (end > data_.capacity()) data_.reserve(std::max<int64_t>(end, data_.capacity() * 2));
+    // Grow geometrically, from a few hundred bytes, so that many small
+    // writes stay linear and a small record is not grown a byte at a time.
+    if (end > data_.capacity())
+      data_.reserve(std::max<int64_t>({end, data_.capacity() * 2, 256}));
     data_.resize(end);
   }
   std::memcpy(data_.data() + position_, buffer, size_t(count));

@@ -20,6 +20,7 @@
 #include <numbers>
 #include <vector>
 
+#include "bench/Blit.h"
 #include "core/book/PageCache.h"
 #include "core/model/CoreContext.h"
 #include "core/pictures/CustomStamp.h"
@@ -48,24 +49,8 @@ public:
   explicit StampPage(int aStamps) : TStampPage(aStamps, kPageWidth, kPageHeight, kStampWidth) {}
 };
 
-// Seconds of one blit of a 1024 x 768 premultiplied image onto another
-// (the best of several rounds).
 double BlitSeconds() {
-  QImage source(kPageWidth, kPageHeight, QImage::Format_ARGB32_Premultiplied);
-  source.fill(QColor(10, 200, 30));
-  QImage target(kPageWidth, kPageHeight, QImage::Format_ARGB32_Premultiplied);
-  double best = 1e9;
-  for (int round = 0; round < 20; ++round) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 20; ++i) {
-      QPainter p(&target);
-      p.drawImage(0, 0, source);
-    }
-    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
-    best = std::min(best, spent.count() / 20);
-  }
-  benchmark::DoNotOptimize(target.constBits());
-  return best;
+  return bench::BlitSeconds(kPageWidth, kPageHeight);
 }
 
 // Runs aStep for the state and reports its time over a blit's.

@@ -184,20 +184,26 @@ std::unique_ptr<TCommonObj> TMakeInfo2::CreatePlaceholder(const TObjParam &aPara
   return obj;
 }
 
-void TMakeInfo2::ReMakeFrontObj(TCommonObj *aObj, TCommonObj *aObjList, TObjList *aOverTopList) {
-  if (!aObj) return;
+TObjList TMakeInfo2::FrontObjs(TCommonObj *aObj, TCommonObj *aObjList) const {
+  TObjList front;
+  if (!aObj) return front;
   if (!aObjList) aObjList = Root();
-  if (!aObjList || !aObjList->Pool()) return;
+  if (!aObjList || !aObjList->Pool()) return front;
   TAbObjectPool &pool = *aObjList->Pool();
-  TObjList own;
-  TObjList &list = aOverTopList ? *aOverTopList : own;
   const TRect bounds = aObj->BoundsRect();
   for (int i = pool.IndexOf(aObj) + 1; i < pool.Count(); ++i) {
     TCommonObj *obj = pool.Items(i);
     if (!obj || obj == aObj || !obj->ICan(atShow) || !obj->Visible()) continue;
-    if (!RectsIntersect(obj->BoundsRect(), bounds)) continue;
-    if (std::find(list.begin(), list.end(), obj) == list.end()) list.push_back(obj);
+    if (RectsIntersect(obj->BoundsRect(), bounds)) front.push_back(obj);
   }
+  return front;
+}
+
+void TMakeInfo2::ReMakeFrontObj(TCommonObj *aObj, TCommonObj *aObjList, TObjList *aOverTopList) {
+  TObjList own;
+  TObjList &list = aOverTopList ? *aOverTopList : own;
+  for (TCommonObj *obj : FrontObjs(aObj, aObjList))
+    if (std::find(list.begin(), list.end(), obj) == list.end()) list.push_back(obj);
   const TObjList snapshot = list;
   for (TCommonObj *obj : snapshot) {
     if (obj == aObj) continue;

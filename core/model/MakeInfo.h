@@ -99,6 +99,9 @@ public:
   QString CreateName(TCommonObj &aObj, const QString &aName) override;
   std::unique_ptr<TCommonObj> LoadFromStream(TMetaStream &aStream) override;
   void ReMakeFrontObj(TCommonObj *aObj, TCommonObj *aObjList, TObjList *aOverTopList) override;
+  // The shown objects of aObjList (the root object when null) in front of
+  // aObj that overlap it, back to front; nothing is re-made.
+  TObjList FrontObjs(TCommonObj *aObj, TCommonObj *aObjList) const;
 
   // The placeholder "仮オブジェクト" for a record of a kind no class bears:
   // it takes the record's parameters, with Text := the kind name and

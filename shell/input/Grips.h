@@ -245,6 +245,10 @@ public:
   // composite, of its members that have linked objects); their area joins
   // the clip rectangle, which is invalidated.
   void DrawGrabs(TCanvas &aCanvas) override;
+
+  // The object's index in the root composite's pool (its paint order) when
+  // tracked in a multi-selection; -1 when it has none.
+  int FIdx = -1;
 };
 
 } // namespace lumora

@@ -78,6 +78,8 @@ TEventClass TSimpleHandler::TakeObjEventClass() const {
 void TSimpleHandler::PaintGrab(TCanvas &aCanvas) {
   if (FGripGrabs && FGripGrabs->Visible()) FGripGrabs->Paint(aCanvas);
   if (FDrag) FDrag->PaintRubber(aCanvas);
+  if (auto *multi = dynamic_cast<TCustomMultiObjEvent *>(FMouseEvent.get()))
+    if (multi->MultiTrac()) multi->MultiTrac()->Paint(aCanvas);
 }
 
 void TSimpleHandler::ClearActive() {

@@ -12,8 +12,8 @@ class IAuthorUndo {
 public:
   virtual ~IAuthorUndo() = default;
   // Records an entry of aOperator for aObj (a repeat of the top edit entry
-  // is not pushed); aContinue joins the current step.
-  virtual void Add(int aOperator, TCommonObj *aObj, bool aContinue = false) = 0;
+  // is not pushed); with aPriority an edit also records the paint order.
+  virtual void Add(int aOperator, TCommonObj *aObj, bool aPriority = false) = 0;
   // Withdraws the top entry when it is aOperator for aObj.
   virtual void RemoveTop(int aOperator, TCommonObj *aObj) = 0;
 };

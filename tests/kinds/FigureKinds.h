@@ -41,7 +41,13 @@ public:
   using TDrawObj::DrawObj;
   void DrawObj(TCanvas &aCanvas, std::span<const TRealPoint> aPolygon) override;
   bool CheckForm(int, std::span<const TRealPoint>, TPoint &) override { return true; }
-  TGrabRect FormatGrab(int, TPoint, const TGrabRect &pDragRect, int) override { return pDragRect; }
+  // Grip pNo moves by the offset; the other corners stay.
+  TGrabRect FormatGrab(int pNo, TPoint pOffset, const TGrabRect &pDragRect, int) override {
+    TGrabRect result = pDragRect;
+    if (pNo >= 0 && size_t(pNo) < result.size())
+      result[size_t(pNo)] = AddRealPoint(result[size_t(pNo)], PointToRealPoint(pOffset));
+    return result;
+  }
   using TDrawObj::Move;
   void Move(TRealPoint aOffset, TShiftState aShift) override;
   void SetId(int64_t aId) { FId = aId; }

@@ -22,6 +22,7 @@
 #include "shell/startup/BaseForm.h"
 #include "shell/startup/ProgramStart.h"
 #include "shell/startup/Startup.h"
+#include "shell/undo/AbUndo.h"
 #include "tests/kinds/FigureKinds.h"
 #include "tests/kinds/TestStart.h"
 
@@ -106,6 +107,9 @@ public:
   void AddObj(TCommonObj *aObj, TMouseEventHandler *) override { objects.push_back(aObj); }
   void AltMode(int aMode) override { mode = aMode; }
   TRect ClipRect() const override { return {0, 0, 10, 10}; }
+  void DragDraw(int, int) override {}
+  void CloseDrag() override {}
+  void Move(TRealPoint) override {}
   std::vector<TCommonObj *> objects;
   int mode = -1, lists = 0;
 };
@@ -383,6 +387,10 @@ TEST_F(MouseHandlerTest, CursorsFollowGripsAndObjects) {
 // the grips show in the form's pixels, a drag moves the figure, a press
 // beside it drops the selection.
 TEST_F(MouseHandlerTest, EndToEndInTheBaseForm) {
+  // The real undo stack records this page's edits.
+  TAbUndo undo(99);
+  SetAuthorUndo(&undo);
+  undo.SetWorkPage(book_->WorkPage);
   window_->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
   const auto pixel = [this](int x, int y) {
@@ -405,9 +413,33 @@ TEST_F(MouseHandlerTest, EndToEndInTheBaseForm) {
   EXPECT_EQ(rect_->Polygon().front(), (TRealPoint{140, 120}));
   EXPECT_EQ(pixel(150, 110), kGreen); // where it was
   EXPECT_EQ(pixel(200, 150), kFace);  // where it is
+  // Corner 2, now at (240, 170), dragged by its grip to (260, 190).
+  const auto drag = [this](QPoint aFrom, QPoint aTo) {
+    QTest::mousePress(handler_, Qt::LeftButton, {}, aFrom);
+    for (int i = 1; i <= 4; ++i) {
+      const QPointF at = aFrom + (aTo - aFrom) * i / 4.0;
+      QMouseEvent move(QEvent::MouseMove, at, handler_->mapToGlobal(at), Qt::NoButton,
+                       Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(handler_, &move);
+    }
+    QTest::mouseRelease(handler_, Qt::LeftButton, {}, aTo);
+  };
+  drag({240, 170}, {260, 190});
+  EXPECT_EQ(rect_->Polygon()[2], (TRealPoint{260, 190}));
+  EXPECT_EQ(rect_->Polygon()[0], (TRealPoint{140, 120}));
+  EXPECT_EQ(pixel(250, 180), kFace);
+  // One undo takes back the resize, the next the move.
+  ASSERT_TRUE(undo.CanUndo());
+  EXPECT_EQ(undo.ExecuteUndo(), rect_);
+  EXPECT_EQ(rect_->Polygon()[2], (TRealPoint{240, 170}));
+  EXPECT_EQ(pixel(250, 180), kGreen);
+  undo.ExecuteUndo();
+  EXPECT_EQ(rect_->Polygon()[0], (TRealPoint{100, 100}));
+  EXPECT_FALSE(undo.CanUndo());
+  handler_->SetActiveObj(nullptr);
   QTest::mouseClick(handler_, Qt::LeftButton, {}, QPoint(600, 500));
   EXPECT_EQ(handler_->ActiveObj(), nullptr);
-  EXPECT_EQ(pixel(137, 117), kGreen); // no grip left
+  EXPECT_EQ(pixel(97, 97), kGreen); // no grip left at corner 0
 }
 
 } // namespace

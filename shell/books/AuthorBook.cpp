@@ -1,6 +1,7 @@
 #include "shell/books/AuthorBook.h"
 
 #include "core/model/ClassRegistry.h"
+#include "shell/undo/AbUndo.h"
 
 namespace lumora {
 
@@ -64,6 +65,11 @@ TObjParam TAuthorPage::DefaultParam() {
 TAuthorPage::TAuthorPage() : TAuthorPage(DefaultParam()) {}
 
 TAuthorPage::TAuthorPage(const TObjParam &aParam) : TMetaPage(aParam) {}
+
+void TAuthorPage::Open(int aPNo) {
+  TMetaPage::Open(aPNo);
+  if (TAbUndo *undo = AbUndo()) undo->SetWorkPage(this);
+}
 
 void RegisterAuthorBookClasses(TObjClassList &aList) {
   aList.Add<TAuthorBook>();

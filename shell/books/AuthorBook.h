@@ -27,6 +27,9 @@ public:
   static constexpr const char16_t *kKindName = u"ルモラ頁";
   static TObjInfo GetObjInfo();
   static TObjParam DefaultParam();
+  // The page opens, then becomes the work page of the program's undo
+  // stack: its records are kept when it is the page they were made on.
+  void Open(int aPNo) override;
 
 protected:
   TAuthorPage();

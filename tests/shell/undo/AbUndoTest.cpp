@@ -373,6 +373,26 @@ TEST_F(AbUndoTest, RemoveTopWithdrawsOnlyAMatchingTop) {
   EXPECT_EQ(undo_->Count(), 0);
 }
 
+TEST_F(AbUndoTest, AnAuthorPageShownBecomesTheWorkPage) {
+  // A second page: showing it clears the first page's records, and
+  // showing it again keeps its own.
+  std::unique_ptr<TAuthorPage> made = NewObject<TAuthorPage>();
+  made->Name = made->CreateName(true);
+  made->Param.SetObjValue(2);
+  auto *second = static_cast<TAuthorPage *>(book_->AddObj(std::move(made)));
+  book_->SetPage(1);
+  EXPECT_EQ(undo_->WorkPage(), book_->Pages(1));
+  undo_->Add(kUndoEdit, Place(10, 10));
+  ASSERT_EQ(undo_->Count(), 1);
+  book_->SetPage(2);
+  EXPECT_EQ(undo_->WorkPage(), second);
+  EXPECT_EQ(undo_->Count(), 0);
+  EXPECT_TRUE(undo_->Enabled());
+  undo_->Add(kUndoEdit, Place(10, 10, second));
+  book_->SetPage(2);
+  EXPECT_EQ(undo_->Count(), 1);
+}
+
 TEST_F(AbUndoTest, TheProgramStackIsTheHookUntilReset) {
   EXPECT_EQ(AuthorUndo(), undo_);
   EXPECT_EQ(undo_->Max(), 99);

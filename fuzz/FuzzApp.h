@@ -28,7 +28,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
 // A run allocates a few megabytes at most, so a 64 MB quarantine still holds
 // every block a run frees until the run ends, and use after free is caught.
 // The default 256 MB makes almost every allocation touch fresh pages, a
-// third of the book target's time. ASAN_OPTIONS still overrides this.
+// third of the book target's time. Each allocation records the four
+// innermost frames of its caller rather than thirty: a report still shows
+// the whole stack of the bad access, and the book target runs a fifth
+// faster. ASAN_OPTIONS still overrides this.
 extern "C" const char *__asan_default_options() {
-  return "quarantine_size_mb=64";
+  return "quarantine_size_mb=64:malloc_context_size=4";
 }

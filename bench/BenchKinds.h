@@ -8,9 +8,13 @@
 #include <QStringList>
 #include <memory>
 
+#include "core/book/BookClasses.h"
+#include "core/book/MetaBook.h"
+#include "core/drawable/CoreClasses.h"
 #include "core/geometry/Geometry.h"
 #include "core/model/CoreContext.h"
 #include "core/pictures/StillFactory.h"
+#include "tests/kinds/BookKinds.h"
 #include "tests/kinds/FigureKinds.h"
 
 namespace lumora::bench {
@@ -59,6 +63,21 @@ protected:
 inline void RegisterBenchKinds(TObjClassList &aList) {
   aList.Add<TBenchRect>();
   aList.Add<TBenchStill>();
+}
+
+// A plain book and page for the benchmarks that read and write books
+// without the program's own classes.
+LUMORA_TEST_BOOK_KIND(TBenchBook, TMetaBook, "ベンチ書籍")
+LUMORA_TEST_BOOK_KIND(TBenchPage, TMetaPage, "ベンチ頁")
+
+// The core's and the book's classes, the plain book and page, and the
+// benchmark objects.
+inline void RegisterBenchBookClasses(TObjClassList &aList) {
+  RegisterCoreClasses(aList);
+  RegisterBookClasses(aList);
+  aList.Add<TBenchBook>();
+  aList.Add<TBenchPage>();
+  RegisterBenchKinds(aList);
 }
 
 // Object k of a page of benchmark objects: the first a still showing

@@ -41,16 +41,8 @@ constexpr int kPages = 200;
 constexpr int kObjectsPerPage = 100; // 20,000 in all
 constexpr int kPictures = 50;
 
-LUMORA_TEST_BOOK_KIND(TBenchBook, TMetaBook, "ベンチ書籍")
-LUMORA_TEST_BOOK_KIND(TBenchPage, TMetaPage, "ベンチ頁")
-
-void RegisterClasses(TObjClassList &aList) {
-  RegisterCoreClasses(aList);
-  RegisterBookClasses(aList);
-  aList.Add<TBenchBook>();
-  aList.Add<TBenchPage>();
-  bench::RegisterBenchKinds(aList);
-}
+using bench::TBenchBook;
+using bench::TBenchPage;
 
 struct TBench {
   QTemporaryDir dir;
@@ -80,8 +72,9 @@ TBench &Bench() {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     new QGuiApplication(argc, argv);
     SetPixelsPerInch(96);
-    test::StartTestCore(
-        {.RegisterClasses = RegisterClasses, .SystemState = true, .VersionsYes = true});
+    test::StartTestCore({.RegisterClasses = bench::RegisterBenchBookClasses,
+                         .SystemState = true,
+                         .VersionsYes = true});
 
     auto *b = new TBench;
     b->path = b->dir.path() + QStringLiteral("/bench.lmm");

@@ -45,16 +45,8 @@ constexpr double kBytesPerObject = 1024;
 constexpr const char *kChildBook = "LUMORA_MEMORY_BENCH_BOOK";
 constexpr const char *kChildOut = "LUMORA_MEMORY_BENCH_OUT";
 
-LUMORA_TEST_BOOK_KIND(TMemBenchBook, TMetaBook, "メモリ書籍")
-LUMORA_TEST_BOOK_KIND(TMemBenchPage, TMetaPage, "メモリ頁")
-
-void RegisterClasses(TObjClassList &aList) {
-  RegisterCoreClasses(aList);
-  RegisterBookClasses(aList);
-  aList.Add<TMemBenchBook>();
-  aList.Add<TMemBenchPage>();
-  bench::RegisterBenchKinds(aList);
-}
+using bench::TBenchBook;
+using bench::TBenchPage;
 
 void Start() {
   static const bool started = [] {
@@ -64,8 +56,9 @@ void Start() {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     new QGuiApplication(argc, argv);
     SetPixelsPerInch(96);
-    test::StartTestCore(
-        {.RegisterClasses = RegisterClasses, .SystemState = true, .VersionsYes = true});
+    test::StartTestCore({.RegisterClasses = bench::RegisterBenchBookClasses,
+                         .SystemState = true,
+                         .VersionsYes = true});
     return true;
   }();
   (void)started;
@@ -75,10 +68,10 @@ void Start() {
 // first of each a still showing the pictures in turn.
 void SaveBook(const QString &aFolder, const QString &aPath) {
   const QStringList pictures = bench::BenchPictures(aFolder, kPictures);
-  std::unique_ptr<TMemBenchBook> book = NewObject<TMemBenchBook>();
+  std::unique_ptr<TBenchBook> book = NewObject<TBenchBook>();
   book->ReName(0);
   SetCurrentBook(book.get());
-  bench::AddBenchPages<TMemBenchPage>(*book, kPages, kObjectsPerPage, pictures);
+  bench::AddBenchPages<TBenchPage>(*book, kPages, kObjectsPerPage, pictures);
   TOpenBook(book.get(), QString()).Open(nullptr);
   book->SetPage(1);
   if (!book->SaveToFile(aPath, QString())) std::abort();
@@ -102,7 +95,7 @@ double StatusKb(const char *aField) {
 // Paints the work page into an 800 x 600 bitmap, drawing the pictures of
 // its stills into their frames; answers the bytes of those pictures
 // decoded, each picture counted once.
-double ShowWorkPage(TMemBenchBook &aBook) {
+double ShowWorkPage(TBenchBook &aBook) {
   TMetaPage *page = aBook.Pages(aBook.Page());
   if (!page) std::abort();
   TBitmap image(800, 600);
@@ -137,7 +130,7 @@ void BM_OpenBookMemoryChild(benchmark::State &state) {
     Start();
     ResetStillMaker();
     ResetStampMaker();
-    std::unique_ptr<TMemBenchBook> book = NewObject<TMemBenchBook>();
+    std::unique_ptr<TBenchBook> book = NewObject<TBenchBook>();
     SetCurrentBook(book.get());
     // The peak from here on: the base is what the program holds now.
     {

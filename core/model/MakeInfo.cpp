@@ -152,24 +152,7 @@ std::unique_ptr<TCommonObj> TMakeInfo2::LoadFromStream(TMetaStream &aStream) {
     wholeParam();
     return CreatePlaceholder(param);
   }
-  // One argument list serves the objects read one after another (an
-  // object that keeps the list shares it, and the next text then goes into
-  // a copy); a read within Data makes its own.
-  thread_local QVariantList arguments{QVariant()};
-  thread_local bool lent = false;
-  if (lent) {
-    obj->Data(kFileNameCommand, QVariantList{param.Text});
-    return obj;
-  }
-  struct TLend {
-    TLend() { lent = true; }
-    ~TLend() {
-      arguments[0] = QVariant();
-      lent = false;
-    }
-  } lend;
-  arguments[0] = param.Text;
-  obj->Data(kFileNameCommand, arguments);
+  obj->Data(kFileNameCommand, QVariantList{param.Text});
   return obj;
 }
 

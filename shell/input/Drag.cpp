@@ -148,10 +148,8 @@ TRealPoint TObjDrag::Adjust(int aNo, TRealPoint aOffset, TShiftState aShift) {
 }
 
 void TObjDrag::InvalidateOutline(const TGrabRect &aRect) {
-  if (aRect.empty()) return;
   TBaseWindow *base = TMakeInfo2::Get().Base;
-  if (!base) return;
-  base->InvalidateOverlay(InflateRect(RealPointsBounds(aRect), 2, 2));
+  if (base && !aRect.empty()) base->InvalidateOverlay(RubberArea(aRect));
 }
 
 void TObjDrag::DropOutline() {
@@ -169,16 +167,7 @@ void TObjDrag::DragDraw(const TGrabRect &aRect) {
 }
 
 void TObjDrag::PaintRubber(TCanvas &aCanvas) {
-  if (FSaveRect.size() < 2) return;
-  aCanvas.Pen().SetStyle(psDot);
-  aCanvas.Pen().SetWidth(1);
-  aCanvas.Pen().SetColor(clBlack);
-  aCanvas.Brush().SetStyle(bsClear);
-  std::vector<TPoint> points;
-  points.reserve(FSaveRect.size());
-  for (const TRealPoint &p : FSaveRect)
-    points.push_back(RealPointToPoint(p));
-  aCanvas.Polygon(points);
+  PaintRubberOutline(aCanvas, FSaveRect);
 }
 
 void TObjDrag::RefreshGrabs() {

@@ -14,13 +14,25 @@
 
 namespace lumora {
 
-namespace {
-
-TRect OutlineBounds(const TGrabRect &aPoints) {
+TRect RubberArea(const TGrabRect &aPoints) {
   return aPoints.empty() ? TRect() : InflateRect(RealPointsBounds(aPoints), 2, 2);
 }
 
-} // namespace
+void PaintRubberOutline(TCanvas &aCanvas, const TGrabRect &aPoints) {
+  if (aPoints.empty()) return;
+  aCanvas.Pen().SetStyle(psDot);
+  aCanvas.Pen().SetWidth(1);
+  aCanvas.Pen().SetColor(clBlack);
+  aCanvas.Brush().SetStyle(bsClear);
+  std::vector<TPoint> points;
+  points.reserve(aPoints.size());
+  for (const TRealPoint &p : aPoints)
+    points.push_back(RealPointToPoint(p));
+  if (points.size() >= 2)
+    aCanvas.Polygon(points);
+  else
+    aCanvas.Rectangle(points[0].X - 3, points[0].Y - 3, points[0].X + 4, points[0].Y + 4);
+}
 
 // ---- TMultiTrac ----
 
@@ -239,7 +251,7 @@ void TAuthorMultiTrac::Move(TRealPoint aOffset) {
 TRect TAuthorMultiTrac::OutlineArea() const {
   TRect area;
   for (const TGrabRect &points : FSaveRect)
-    area = UnionRect(area, OutlineBounds(points));
+    area = UnionRect(area, RubberArea(points));
   return area;
 }
 
@@ -257,20 +269,8 @@ void TAuthorMultiTrac::DragDraw(int aX, int aY) {
 void TAuthorMultiTrac::Paint(TCanvas &aCanvas) const {
   TMultiTrac::Paint(aCanvas);
   if (!FOutlined) return;
-  aCanvas.Pen().SetStyle(psDot);
-  aCanvas.Pen().SetWidth(1);
-  aCanvas.Pen().SetColor(clBlack);
-  aCanvas.Brush().SetStyle(bsClear);
-  for (const TGrabRect &outline : FSaveRect) {
-    std::vector<TPoint> points;
-    points.reserve(outline.size());
-    for (const TRealPoint &p : outline)
-      points.push_back(RealPointToPoint(p));
-    if (points.size() >= 2)
-      aCanvas.Polygon(points);
-    else if (points.size() == 1)
-      aCanvas.Rectangle(points[0].X - 3, points[0].Y - 3, points[0].X + 4, points[0].Y + 4);
-  }
+  for (const TGrabRect &outline : FSaveRect)
+    PaintRubberOutline(aCanvas, outline);
 }
 
 void TAuthorMultiTrac::CloseDrag() {

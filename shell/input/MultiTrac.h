@@ -18,6 +18,13 @@ class TCustomCompo;
 class TGripGrabs;
 class TMouseEventHandler;
 
+// The area a rubber outline of aPoints covers on the page, with room for
+// its pen; empty for no points.
+TRect RubberArea(const TGrabRect &aPoints);
+// Draws the rubber outline of aPoints (a dotted polygon; a small square
+// for a single point) over the page.
+void PaintRubberOutline(TCanvas &aCanvas, const TGrabRect &aPoints);
+
 class TMultiTrac {
 public:
   explicit TMultiTrac(TBaseWindow *aBaseControl = nullptr);

@@ -87,6 +87,13 @@ protected:
   ~IRepresent() = default;
 };
 
+// The key object of a key-frame animation: it cannot be the source of a
+// link made by hand.
+class IKeyFrame {
+public:
+  virtual ~IKeyFrame() = default;
+};
+
 // Objects that draw and hit-test some of their own grips (form gfOwn).
 class IOwnGrab {
 public:

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QUrl>
 #include <memory>
 
 #include "platform/graphics/Bitmap.h"
@@ -32,6 +33,22 @@ std::unique_ptr<TMetafile> OfferedMetafile(const QMimeData &data) {
     return nullptr;
   }
   return metafile;
+}
+
+const QString kTextPlain = QStringLiteral("text/plain");
+
+QStringList LocalFiles(const QMimeData &data) {
+  QStringList files;
+  for (const QUrl &url : data.urls())
+    if (url.isLocalFile()) files << url.toLocalFile();
+  return files;
+}
+
+// Whether image data other than EMF is offered (not decoded here).
+bool HasOtherImage(const QMimeData &data) {
+  for (const QString &format : data.formats())
+    if (format.startsWith(u"image/") && format != QLatin1String(kEmfMimeType)) return true;
+  return false;
 }
 
 // The first offered image data other than EMF that Qt decodes.
@@ -94,6 +111,46 @@ void ClipboardSetMetafile(const QByteArray &aEmf) {
 
 void ClipboardClear() {
   QGuiApplication::clipboard()->clear();
+}
+
+int ClipboardFormat() {
+  const QMimeData *data = Offered();
+  if (!data) return kClipNone;
+  if (data->hasFormat(QString::fromLatin1(kExDataMimeType))) return kClipExData;
+  // QMimeData::hasText also answers true for URLs alone.
+  const bool files = !LocalFiles(*data).isEmpty();
+  if (data->hasFormat(kTextPlain) && !files) return kClipText;
+  if (data->hasImage()) return kClipBitmap;
+  if (data->hasFormat(QString::fromLatin1(kEmfMimeType))) return kClipMetafile;
+  if (HasOtherImage(*data)) return kClipPicture;
+  if (files) return kClipFiles;
+  return kClipNone;
+}
+
+void ClipboardSetExData(const QByteArray &aBytes) {
+  auto data = std::make_unique<QMimeData>();
+  data->setData(QString::fromLatin1(kExDataMimeType), aBytes);
+  QGuiApplication::clipboard()->setMimeData(data.release());
+}
+
+bool ClipboardHasExData() {
+  const QMimeData *data = Offered();
+  return data && data->hasFormat(QString::fromLatin1(kExDataMimeType));
+}
+
+QByteArray ClipboardExData() {
+  const QMimeData *data = Offered();
+  return data ? data->data(QString::fromLatin1(kExDataMimeType)) : QByteArray();
+}
+
+QString ClipboardText() {
+  const QMimeData *data = Offered();
+  return data && data->hasFormat(kTextPlain) ? data->text() : QString();
+}
+
+QStringList ClipboardFiles() {
+  const QMimeData *data = Offered();
+  return data ? LocalFiles(*data) : QStringList();
 }
 
 } // namespace lumora

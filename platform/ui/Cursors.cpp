@@ -36,6 +36,8 @@ QCursor ScreenCursor(TCursor aCursor) {
     return QCursor(Qt::IBeamCursor);
   case crHandPoint:
     return QCursor(Qt::PointingHandCursor);
+  case crHourGlass:
+    return QCursor(Qt::WaitCursor);
   default:
     break;
   }

@@ -13,6 +13,7 @@ inline constexpr TCursor crDefault = 0;
 inline constexpr TCursor crArrow = -2;
 inline constexpr TCursor crCross = -3;
 inline constexpr TCursor crIBeam = -4;
+inline constexpr TCursor crHourGlass = -11;
 inline constexpr TCursor crHandPoint = -21;
 
 // Puts aCursor into slot aSlot of the table.

@@ -48,8 +48,12 @@ TCustomEvent::TCustomEvent(TMouseEventHandler *aOwner, TCommonObj *aObj)
   if (FHandler) FHandler->ClearHooks();
 }
 
+TCustomEvent::TCustomEvent(TMouseEventHandler *aOwner, TCommonObj *aObj, TKeepHooks)
+    : FObj(aObj), FHandler(aOwner), FDrag(aOwner ? aOwner->Drag() : nullptr),
+      FClearHooksOnFree(false) {}
+
 TCustomEvent::~TCustomEvent() {
-  if (FHandler) FHandler->ClearHooks();
+  if (FHandler && FClearHooksOnFree) FHandler->ClearHooks();
 }
 
 void TCustomEvent::SetTergetObj(TCommonObj *aObj) {

@@ -78,6 +78,11 @@ public:
   TEventClass GrabEventClass = nullptr;
 
 protected:
+  // A state that leaves the handler's hooks as they are when it is made
+  // and when it is freed (a state held beside the current one).
+  struct TKeepHooks {};
+  TCustomEvent(TMouseEventHandler *aOwner, TCommonObj *aObj, TKeepHooks);
+
   TGrabState GrabState() const;
   void SetGrabState(TGrabState aState);
   TObjMode ObjMode() const;
@@ -90,6 +95,7 @@ protected:
   TCommonObj *FObj;
   TMouseEventHandler *FHandler;
   TDrag *FDrag;
+  bool FClearHooksOnFree = true;
 };
 
 // The null state: no hooks, never goes on, no successor.

@@ -68,7 +68,7 @@ public:
   // Makes an object of a kind name into a composite; null when the kind
   // is unknown.
   virtual TCommonObj *CreateObject(const QString &aClass, TCustomCompo *aPool) = 0;
-  void CreateNullEvent();
+  virtual void CreateNullEvent();
   // Builds the next state through the current state's event maker; a null
   // class does nothing, a null object means the handler's FObj.
   virtual void CreateEvent(TEventClass aEvent, TCommonObj *aObj) = 0;

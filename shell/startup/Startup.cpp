@@ -8,6 +8,7 @@
 #include <QMoveEvent>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 #include <QWindow>
@@ -22,6 +23,7 @@
 #include "platform/system/Exception.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/books/AuthorBook.h"
+#include "shell/input/AuthorHandler.h"
 #include "shell/startup/BaseForm.h"
 #include "shell/startup/Opening.h"
 #include "shell/startup/P1Timer.h"
@@ -287,6 +289,28 @@ TProgramWindows::TProgramWindows(const QString &aDocument) {
   // with the page scrolling inside when the page is larger.
   FBase = base.release();
   auto window = std::make_unique<THostWindow>(FBase, QSize(FBook->WinWidth, FBook->WinHeight));
+  // The author handler lies over the base form: the teacher selects,
+  // moves, draws out, links and copies the objects of the page shown.
+  auto *handler = new TAuthorHandler(FBase, FBase, [] { return CurrentWorkPage(); });
+  handler->Construct(nullptr);
+  // Copy, cut and paste from the keyboard, until the editing commands of
+  // the menu bar take them over.
+  const auto key = [&](QKeySequence aKey, std::function<void()> aRun) {
+    auto *shortcut = new QShortcut(aKey, window.get());
+    QObject::connect(shortcut, &QShortcut::activated, handler, [aRun] {
+      try {
+        aRun();
+      } catch (const Exception &e) {
+        MessageBox().Show(e.Message(), QApplication::applicationDisplayName(), TMsgButtons::mbOK);
+      }
+    });
+  };
+  key(QKeySequence::Copy, [handler] { handler->ObjectCopy(false); });
+  key(QKeySequence::Cut, [handler] {
+    handler->ObjectCopy(true);
+    if (TCustomEvent *state = handler->MouseEvent()) state->RemoveObj();
+  });
+  key(QKeySequence::Paste, [handler] { handler->ObjectPaste(); });
   window->setWindowTitle(ProgramTitle());
   window->FitToScreen();
   window->show();
@@ -294,8 +318,10 @@ TProgramWindows::TProgramWindows(const QString &aDocument) {
 }
 
 TProgramWindows::~TProgramWindows() {
-  // 10. The book closes before the windows go; the mode creators are freed
-  // here (author, then presentation) once they exist.
+  // 10. The handler lets go of the page's objects, the book closes before
+  // the windows go; the mode creators are freed here (author, then
+  // presentation) once they exist.
+  delete FBase->Handler();
   FBook->CloseBook();
   FBook->Clear();
   SetCurrentBook(nullptr);

@@ -221,6 +221,8 @@ public:
   int Max() const { return FMax; }
   int UndoNo() const { return FUndoNo; }
   int Count() const { return int(FRecords.size()); }
+  // The records, oldest first.
+  const std::vector<std::unique_ptr<TUndo>> &Records() const { return FRecords; }
   TCustomCompo *WorkPage() const { return FWorkPage; }
   // Recording stays off for a null page and in presentation mode. The
   // records are kept for the page of the same id and cleared for another.

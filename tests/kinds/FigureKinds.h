@@ -79,6 +79,23 @@ protected:
     Class() : TTestRect(DefaultParam(QStringLiteral(Kind))) {}                                     \
   };
 
+// An action object "テスト動作": its catalogue record does not show it, so a
+// figure's click link may take it as its target.
+class TClickTarget : public TTestRect {
+  LUMORA_OBJECT(TClickTarget, TTestRect)
+public:
+  static TObjInfo GetObjInfo() {
+    TObjInfo info = TTestRect::GetObjInfo();
+    info.IndexNo = -1;
+    info.Name = QStringLiteral("テスト動作");
+    info.ActType = {atAction};
+    return info;
+  }
+
+protected:
+  TClickTarget() : TTestRect(DefaultParam(QStringLiteral("テスト動作"))) {}
+};
+
 // "テスト矩形" as its record alone makes it: a filled polygon, outside the
 // palette, with no defaults, no logging and no executor of its own.
 class TPlainRect : public TDrawObj {

@@ -64,28 +64,12 @@ protected:
   TDragRect() : TTestRect(DefaultParam(QStringLiteral("テスト引き"))) {}
 };
 
-// An action object: its catalogue record does not show it.
-class TDragAction : public TTestRect {
-  LUMORA_OBJECT(TDragAction, TTestRect)
-public:
-  static TObjInfo GetObjInfo() {
-    TObjInfo info = TTestRect::GetObjInfo();
-    info.IndexNo = -1;
-    info.Name = QStringLiteral("テスト動作");
-    info.ActType = {atAction};
-    return info;
-  }
-
-protected:
-  TDragAction() : TTestRect(DefaultParam(QStringLiteral("テスト動作"))) {}
-};
-
 class DragTest : public InputTest {
 protected:
   void SetUp() override {
     InputTest::SetUp();
     ObjClassList().Add<TDragRect>();
-    ObjClassList().Add<TDragAction>();
+    ObjClassList().Add<TClickTarget>();
     ObjClassList().Add<TBookTestBook>();
     handler_ = std::make_unique<TSimpleHandler>(nullptr, &window_, [this] { return page_.get(); });
     grips_ = std::make_unique<TAuthorGrabs>(&window_, smAuthor);
@@ -274,7 +258,7 @@ TEST_F(MultiTracTest, ShownObjectsKeepPaintOrderAndActionObjectsStandApart) {
   std::vector<TCommonObj *> shown;
   for (int i = 0; i < 4; ++i)
     shown.push_back(Figure(Corners(10 * i, 0, 10 * i + 8, 8)));
-  TCommonObj *action = Add<TDragAction>(Corners(0, 50, 8, 58));
+  TCommonObj *action = Add<TClickTarget>(Corners(0, 50, 8, 58));
   TAuthorMultiTrac trac(&window_);
   for (TCommonObj *obj : {shown[2], action, shown[0], shown[3], shown[1]})
     trac.AddObj(obj, handler_.get());

@@ -1,0 +1,56 @@
+#pragma once
+// The zoom of the author page: while a page is open at a zoom other than 1,
+// its objects' geometry is scaled in place, so that drawing, hit tests and
+// grips all work in screen pixels; closing the page puts the geometry back.
+// A point the teacher moved while zoomed keeps the move; an untouched point
+// returns exactly, without drift.
+#include <vector>
+
+#include "core/geometry/Geometry.h"
+
+namespace lumora {
+
+class TCommonObj;
+class TMetaPage;
+
+// One zoomed object and its polygon as it was when the page opened.
+class TOrgObj {
+public:
+  explicit TOrgObj(TCommonObj *aObj);
+  // Every point times aZoom; nothing within 0.0005 of 1.
+  void Zoom(long double aZoom);
+  // Every point divided by aZoom; a point that then lies within 0.0005 of
+  // its recorded place takes that place exactly.
+  void UnZoom(long double aZoom);
+  TCommonObj *Obj() const { return fObj; }
+
+private:
+  // Makes the object again from its new points.
+  static void UpDate(TCommonObj *aObj);
+
+  TCommonObj *fObj;
+  std::vector<TRealPoint> fPolygon;
+};
+
+// Opens and closes the author pages at the system zoom.
+class TOpenAuthorPage {
+public:
+  // Records every object of aPage (and of the compounds in it, but not
+  // animated ones) and zooms them by the system zoom.
+  void Open(TMetaPage *aPage);
+  // Puts every recorded object back and forgets them.
+  void Close();
+  int Count() const { return int(FOrgObjes.size()); }
+
+private:
+  TMetaPage *FPage = nullptr;
+  std::vector<TOrgObj> FOrgObjes;
+  long double FOpenZoom = 1.0L;
+};
+
+// The program's page opener, made with the author book; null while there
+// is none.
+TOpenAuthorPage *AuthorPageOpener();
+void SetAuthorPageOpener(TOpenAuthorPage *aOpener);
+
+} // namespace lumora

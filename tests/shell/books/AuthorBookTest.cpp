@@ -1,0 +1,124 @@
+// The author book's pages (made after the current one, removed with their
+// common page handed on) and the author page's zoom (objects scaled in
+// place while their page is open, put back exactly when it closes).
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "core/model/ClassRegistry.h"
+#include "core/model/CoreContext.h"
+#include "core/model/MakeInfo.h"
+#include "core/system/SysContext.h"
+#include "core/system/SysInfo.h"
+#include "shell/books/AuthorBook.h"
+#include "shell/books/AuthorPageZoom.h"
+#include "shell/startup/ProgramStart.h"
+#include "shell/startup/Startup.h"
+#include "tests/kinds/FigureKinds.h"
+#include "tests/kinds/TestStart.h"
+
+namespace lumora::test {
+namespace {
+
+class AuthorBookTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    StartShell(CoreStartup({.RegisterClasses = RegisterProgramClasses,
+                            .SystemState = true,
+                            .ProgramFolder = dir_.path()}));
+    ObjClassList().Add<TTestRect>();
+    TMakeInfo2::Get().NameParent().SetSleeper([](int) {});
+    book_ = NewObject<TAuthorBook>();
+    NewEmptyBook(*book_);
+  }
+  void TearDown() override {
+    book_.reset();
+    SetCurrentBook(nullptr);
+    SysInfo().SetZoom(1);
+    TCoreContext::Reset();
+  }
+  TTestRect *Place(TCustomCompo *aPage, double x, double y) {
+    std::unique_ptr<TTestRect> made = NewObject<TTestRect>();
+    made->ReName(0);
+    auto *obj = static_cast<TTestRect *>(aPage->AddObj(std::move(made)));
+    obj->Place({{x, y}, {x + 100, y}, {x + 100, y + 50}, {x, y + 50}});
+    return obj;
+  }
+  // The pages by their values, in book order.
+  std::vector<int> Numbers() const {
+    std::vector<int> numbers;
+    for (int i = 0; i < book_->Count(); ++i)
+      numbers.push_back(book_->Pages(i)->Param.ObjValue());
+    return numbers;
+  }
+
+  QTemporaryDir dir_;
+  std::unique_ptr<TAuthorBook> book_;
+};
+
+TEST_F(AuthorBookTest, PagesAreMadeAfterTheCurrentAndRemovedWithTheirCommonPageHandedOn) {
+  ASSERT_EQ(book_->Count(), 2);
+  TMetaPage *first = book_->Pages(1);
+  // A page made at 1 follows page 1 and shows.
+  TAuthorPage *made = book_->CreatePageAt(1);
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(book_->Pages(2), made);
+  EXPECT_EQ(book_->WorkPage, made);
+  EXPECT_EQ(made->Page0(), book_->Pages(0));
+  // AddPage after page 2 (the current one).
+  book_->AddPage();
+  ASSERT_EQ(book_->Count(), 4);
+  EXPECT_EQ(book_->Page(), 3);
+  // The common page cannot go; removing the last page shows the new last.
+  book_->RemovePage(0);
+  EXPECT_EQ(book_->Count(), 4);
+  book_->RemovePage(3);
+  EXPECT_EQ(book_->Count(), 3);
+  EXPECT_EQ(book_->Page(), 2);
+  // A page whose common page goes paints its own background.
+  made->SetPage0(first);
+  book_->RemovePage(1);
+  EXPECT_EQ(made->Page0(), nullptr);
+  EXPECT_TRUE(made->Param.Coating);
+  EXPECT_EQ(book_->WorkPage, made);
+  // Removing the only ordinary page leaves a fresh page 1.
+  book_->RemovePage(1);
+  ASSERT_EQ(book_->Count(), 2);
+  EXPECT_NE(book_->Pages(1), made);
+  EXPECT_EQ(book_->WorkPage, book_->Pages(1));
+  EXPECT_EQ(book_->Pages(1)->Count(), 0);
+}
+
+TEST_F(AuthorBookTest, ZoomScalesTheOpenPageAndPutsItBackExactly) {
+  TMetaPage *page = book_->Pages(1);
+  TTestRect *still = Place(page, 10.3, 20.7);
+  TTestRect *moved = Place(page, 100, 100);
+  const std::vector<TRealPoint> before = still->Polygon();
+  struct Case {
+    long double zoom;
+    bool scales;
+  };
+  for (const Case c : {Case{2.0L, true}, Case{1.0004L, false}, Case{1.0L, false}}) {
+    SCOPED_TRACE(double(c.zoom));
+    book_->SetPage(0);
+    SysInfo().SetZoom(c.zoom);
+    book_->SetPage(1);
+    const double expected = c.scales ? double(c.zoom) : 1.0;
+    EXPECT_EQ(still->Polygon()[2], (TRealPoint{110.3 * expected, 70.7 * expected}));
+    book_->SetPage(0);
+    EXPECT_EQ(still->Polygon(), before);
+  }
+  // A point moved while zoomed keeps the move, the others return.
+  SysInfo().SetZoom(2);
+  book_->SetPage(1);
+  auto *represent = Supports<IRepresent>(moved);
+  std::vector<TRealPoint> points = moved->Polygon();
+  points[0] = TRealPoint{150, 160};
+  represent->SetPolygon(points);
+  book_->SetPage(0);
+  EXPECT_EQ(moved->Polygon()[0], (TRealPoint{75, 80}));
+  EXPECT_EQ(moved->Polygon()[1], (TRealPoint{200, 100}));
+}
+
+} // namespace
+} // namespace lumora::test

@@ -32,6 +32,9 @@ public:
     case TMsgButtons::mbYesNoCancel:
       set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
       break;
+    case TMsgButtons::mbYesCancel:
+      set = QMessageBox::Yes | QMessageBox::Cancel;
+      break;
     }
     const QString title = caption.isEmpty() ? QApplication::applicationName() : caption;
     QMessageBox box(QMessageBox::NoIcon, title, text, set, QApplication::activeWindow());

@@ -5,6 +5,7 @@
 #include "app/QtMessageBox.h"
 #include "core/geometry/Geometry.h"
 #include "core/model/CoreContext.h"
+#include "shell/books/FileAlertDlg.h"
 #include "shell/startup/Opening.h"
 #include "shell/startup/ProgramStart.h"
 #include "shell/startup/Startup.h"
@@ -32,6 +33,8 @@ int main(int argc, char *argv[]) {
   // object model, the system state, the temporary media folder and the
   // program-wide stores. Reset frees them in the reverse order.
   lumora::StartProgram();
+  // The book file's version questions ask through their own form.
+  lumora::InstallFileAlertDlg();
 
   const int result = lumora::RunProgram(app, document);
   lumora::TCoreContext::Reset();

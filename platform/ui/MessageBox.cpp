@@ -18,6 +18,7 @@ TMsgResult DefaultButton(TMsgButtons buttons) {
     return TMsgResult::mrOk;
   case TMsgButtons::mbYesNo:
   case TMsgButtons::mbYesNoCancel:
+  case TMsgButtons::mbYesCancel:
     return TMsgResult::mrYes;
   }
   return TMsgResult::mrOk;

@@ -9,7 +9,7 @@
 
 namespace lumora {
 
-enum class TMsgButtons { mbOK, mbOKCancel, mbYesNo, mbYesNoCancel };
+enum class TMsgButtons { mbOK, mbOKCancel, mbYesNo, mbYesNoCancel, mbYesCancel };
 enum class TMsgResult { mrOk, mrCancel, mrYes, mrNo };
 
 class IMessageBox {

@@ -1,5 +1,7 @@
 #include "shell/books/AuthorBook.h"
 
+#include <QFileInfo>
+
 #include "core/book/ActBlockList.h"
 #include "core/drawable/ActionObj.h"
 #include "core/model/ClassRegistry.h"
@@ -42,13 +44,16 @@ TObjParam TAuthorBook::DefaultParam() {
 
 TAuthorBook::TAuthorBook() : TAuthorBook(DefaultParam()) {}
 
-TAuthorBook::TAuthorBook(const TObjParam &aParam)
-    : TMetaBook(aParam), FPageOpener(std::make_unique<TOpenAuthorPage>()) {
+TAuthorBook::TAuthorBook(const TObjParam &aParam) : TMetaBook(aParam) {
+  // The first author book holds the program's page opener; a book read
+  // only for its pages (an insert) has none of its own.
+  if (AuthorPageOpener()) return;
+  FPageOpener = std::make_unique<TOpenAuthorPage>();
   SetAuthorPageOpener(FPageOpener.get());
 }
 
 TAuthorBook::~TAuthorBook() {
-  if (AuthorPageOpener() == FPageOpener.get()) SetAuthorPageOpener(nullptr);
+  if (FPageOpener && AuthorPageOpener() == FPageOpener.get()) SetAuthorPageOpener(nullptr);
 }
 
 TAuthorPage *TAuthorBook::CreatePageAt(int Index) {
@@ -77,6 +82,15 @@ TAuthorPage *TAuthorBook::CreatePageAt(int Index) {
   }
   if (OnPage) OnPage(this);
   return page;
+}
+
+bool TAuthorBook::LoadFromFile(const QString &aFile, QString &aHeader) {
+  const bool read = TMetaBook::LoadFromFile(aFile, aHeader);
+  const QFileInfo file(aFile);
+  FilePath = file.absolutePath();
+  DocName = file.completeBaseName();
+  if (TSysContext::Started()) SysInfo().FileName = aFile;
+  return read;
 }
 
 void TAuthorBook::AddPage() {

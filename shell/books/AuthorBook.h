@@ -38,6 +38,9 @@ public:
   // end), with page 0 as its common page, made current and its thumbnail
   // registered; null (nothing added) when that fails.
   TAuthorPage *CreatePageAt(int Index);
+  // The book file's reader; then the folder and name of the book and the
+  // system state's file name are the file's.
+  bool LoadFromFile(const QString &aFile, QString &aHeader) override;
 
 protected:
   // Makes the program's author page opener.

@@ -23,6 +23,7 @@
 #include "platform/system/Exception.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/books/AuthorBook.h"
+#include "shell/books/OpenFile.h"
 #include "shell/input/AuthorHandler.h"
 #include "shell/startup/BaseForm.h"
 #include "shell/startup/Opening.h"
@@ -194,26 +195,26 @@ bool OpenCommandLineDocument(TMetaBook &aBook, const QString &aFileName) {
     show(msg::IsFolder(aFileName));
   } else {
     try {
-      QString header;
-      opened = aBook.LoadFromFile(aFileName, header);
+      opened = TOpenFile(aFileName, QStringLiteral("編集")).Open();
       if (opened && aBook.ReadResult == TBookRead::brDamaged && aBook.PagesRead == 0) {
         opened = false;
         show(msg::DamagedUnreadable(aFileName));
-      } else if (opened) {
-        TOpenBook(&aBook, aFileName).Open(nullptr);
-      } else if (aBook.ReadResult == TBookRead::brNotABook) {
-        // A file the reader refused is named, so the teacher is not left
-        // with a silent empty book. The reader has shown why it could not
-        // open the file itself; a version question answered Cancel was the
+      } else if (!opened && aBook.ReadResult == TBookRead::brDamaged) {
+        show(msg::DamagedUnreadable(aFileName));
+      } else if (!opened && aBook.ReadResult != TBookRead::brCancelled &&
+                 aBook.ReadResult != TBookRead::brCannotOpen) {
+        // A file no reader took is named, so the teacher is not left with
+        // a silent empty book; a version question answered Cancel was the
         // teacher's own choice.
         show(msg::NotABook(aFileName));
-      } else if (aBook.ReadResult == TBookRead::brDamaged) {
-        show(msg::DamagedUnreadable(aFileName));
       }
+    } catch (const Exception &e) {
+      // A file of another kind, or one the readers gave up on: said in
+      // our words.
+      show(e.Message());
+      opened = false;
     } catch (const std::exception &) {
-      // Whatever broke while reading, the teacher is told in our words.
-      show(aBook.ReadResult == TBookRead::brNotABook ? msg::NotABook(aFileName)
-                                                     : msg::DamagedUnreadable(aFileName));
+      show(msg::DamagedUnreadable(aFileName));
       opened = false;
     }
   }
@@ -224,12 +225,6 @@ bool OpenCommandLineDocument(TMetaBook &aBook, const QString &aFileName) {
     NewEmptyBook(aBook);
     return false;
   }
-  const QFileInfo file(aFileName);
-  aBook.DocName = file.completeBaseName();
-  aBook.FilePath = file.absolutePath();
-  // Only the page shown is made now (the opener made the common page);
-  // every other page is made when it first shows.
-  aBook.SetPage(aBook.Pages(1) ? 1 : 0);
   // The pages before the damage are shown; saving will ask before the
   // damaged file is replaced.
   if (aBook.ReadResult == TBookRead::brDamaged)

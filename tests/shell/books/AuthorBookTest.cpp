@@ -1,6 +1,7 @@
 // The author book's pages (made after the current one, removed with their
 // common page handed on) and the author page's zoom (objects scaled in
 // place while their page is open, put back exactly when it closes).
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -9,8 +10,11 @@
 #include "core/model/MakeInfo.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"
+#include "platform/system/Exception.h"
+#include "platform/ui/MessageBox.h"
 #include "shell/books/AuthorBook.h"
 #include "shell/books/AuthorPageZoom.h"
+#include "shell/books/OpenFile.h"
 #include "shell/startup/ProgramStart.h"
 #include "shell/startup/Startup.h"
 #include "tests/kinds/FigureKinds.h"
@@ -118,6 +122,90 @@ TEST_F(AuthorBookTest, ZoomScalesTheOpenPageAndPutsItBackExactly) {
   book_->SetPage(0);
   EXPECT_EQ(moved->Polygon()[0], (TRealPoint{75, 80}));
   EXPECT_EQ(moved->Polygon()[1], (TRealPoint{200, 100}));
+}
+
+// Answers every question with aAnswer and keeps the texts.
+class TAnswerBox : public IMessageBox {
+public:
+  explicit TAnswerBox(TMsgResult aAnswer) : answer(aAnswer) {}
+  TMsgResult Show(const QString &aText, const QString &, TMsgButtons) override {
+    shown.append(aText);
+    return answer;
+  }
+  TMsgResult answer;
+  QStringList shown;
+};
+
+TEST_F(AuthorBookTest, InsertPutsTheBooksPagesBeforeTheCurrentPage) {
+  // A book of two pages, one figure each, saved.
+  const QString other = dir_.path() + QStringLiteral("/挿入.lmm");
+  Place(book_->Pages(1), 10, 10);
+  book_->CreatePageAt(1);
+  Place(book_->Pages(2), 20, 20);
+  ASSERT_EQ(book_->Count(), 3);
+  ASSERT_TRUE(book_->SaveToFile(other, QString()));
+  // The current book: three ordinary pages, page 3 current.
+  book_->NewPageCreate(QString());
+  book_->CreatePageAt(1);
+  book_->CreatePageAt(2);
+  ASSERT_EQ(book_->Count(), 4);
+  TMetaPage *third = book_->Pages(3);
+  book_->SetPage(3);
+  auto box = std::make_unique<TAnswerBox>(TMsgResult::mrYes);
+  TAnswerBox *answers = box.get();
+  SetMessageBox(std::move(box));
+  TOpenFile opener(other, QStringLiteral("編集"));
+  ASSERT_TRUE(opener.Insert()) << opener.OpenError().toStdString();
+  EXPECT_EQ(answers->shown,
+            QStringList{QStringLiteral("\"挿入.lmm\"を挿入します。\nよろしいですか？")});
+  ASSERT_EQ(book_->Count(), 6);
+  EXPECT_EQ(book_->Pages(5), third);
+  for (int i : {3, 4}) {
+    EXPECT_EQ(book_->Pages(i)->Page0(), book_->Pages(0));
+    EXPECT_TRUE(book_->Pages(i)->Param.Coating);
+    EXPECT_EQ(book_->Pages(i)->Count(), 1);
+  }
+  EXPECT_EQ(book_->Page(), 3);
+  EXPECT_EQ(CurrentBook(), book_.get());
+  // A refused insert, an older format and an unreadable file change nothing.
+  answers->answer = TMsgResult::mrCancel;
+  EXPECT_FALSE(opener.Insert());
+  const QString old = dir_.path() + QStringLiteral("/古い.lmm3");
+  QFile::copy(other, old);
+  EXPECT_FALSE(TOpenFile(old, QStringLiteral("編集")).Insert());
+  EXPECT_EQ(answers->shown.last(), QStringLiteral("V2.0以前のファイルは挿入出来ません。"));
+  const QString junk = dir_.path() + QStringLiteral("/壊れ.lmm");
+  QFile file(junk);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("not a book at all");
+  file.close();
+  answers->answer = TMsgResult::mrYes;
+  TOpenFile bad(junk, QStringLiteral("編集"));
+  EXPECT_FALSE(bad.Insert());
+  EXPECT_FALSE(bad.OpenError().isEmpty());
+  EXPECT_EQ(book_->Count(), 6);
+  EXPECT_EQ(book_->Page(), 3);
+  EXPECT_EQ(CurrentBook(), book_.get());
+  SetMessageBox(nullptr);
+}
+
+TEST_F(AuthorBookTest, OpenRefusesMissingFilesAndOtherKinds) {
+  try {
+    TOpenFile(dir_.path() + QStringLiteral("/無い.lmm"), QStringLiteral("編集")).Open();
+    ADD_FAILURE();
+  } catch (const Exception &e) {
+    EXPECT_TRUE(e.Message().startsWith(QStringLiteral("ファイルがありません：")));
+  }
+  const QString text = dir_.path() + QStringLiteral("/a.txt");
+  QFile file(text);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  try {
+    TOpenFile(text, QStringLiteral("編集")).Open();
+    ADD_FAILURE();
+  } catch (const Exception &e) {
+    EXPECT_EQ(e.Message(), QStringLiteral("a.txt は開けません。"));
+  }
 }
 
 } // namespace

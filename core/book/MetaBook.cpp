@@ -313,6 +313,16 @@ void TMetaPage::PaintObjects(TCanvas &aCanvas, const TRect &aArea, int aFrom, in
     if (active && active != obj && active->GetLinkedObj() == obj && PaintsInto(*active, aArea))
       active->Paint(aCanvas);
   }
+  // The objects brought to the front are painted once more over the rest,
+  // when the painting reaches the front of the page.
+  if (aTo >= 0 && aTo < int(children.size())) return;
+  if (!TSysContext::Started() || !SysInfo().FunctionTopDraw) return;
+  for (TCommonObj *obj : children)
+    if (obj->Visible() && obj->Param.Priority < kTopDrawPriority && PaintsInto(*obj, aArea))
+      obj->Paint(aCanvas);
+  if (active && !children.empty() && active->GetLinkedObj() == children.back() &&
+      PaintsInto(*active, aArea))
+    active->Paint(aCanvas);
 }
 
 void TMetaPage::PrintObj(TCanvas &aCanvas, double aZoom, int ax, int ay) {

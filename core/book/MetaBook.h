@@ -28,6 +28,10 @@ class TMetaPage;
 class TPageZoom;
 class TSysObjes;
 
+// Objects of a priority below this come to the front while the system
+// state's FunctionTopDraw is on.
+inline constexpr int kTopDrawPriority = 40;
+
 // The kind names of the objects a page holds for itself.
 inline constexpr const char16_t *kCommonPageName = u"共通頁";
 inline constexpr const char16_t *kSysHolderKind = u"SysObjesホルダ";

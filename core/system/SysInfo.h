@@ -139,6 +139,9 @@ public:
 
   QString FileName;      // the open book
   float FileVersion = 0; // the format version read from its header
+  // The editing command that brings the objects of priority below 40 to
+  // the front of the page (painted over the others and hit first).
+  bool FunctionTopDraw = false;
   IModeCreator *AuthorCreator = nullptr;
   IExecCreator *ExecutCreator = nullptr;
   TButtonMediator *BtnMediator = nullptr;

@@ -211,6 +211,18 @@ void TAuthorPage::RemoveSysObjects() {
   }
 }
 
+TCommonObj *TAuthorPage::Search(TRealPoint aPos, TSearch aKind) {
+  if (!TSysContext::Started() || !SysInfo().FunctionTopDraw || !Pool())
+    return TMetaPage::Search(aPos, aKind);
+  for (const bool front : {true, false})
+    for (int i = Count() - 1; i >= 0; --i) {
+      TCommonObj *obj = Pool()->Items(i);
+      if (!obj || obj == this || (obj->Param.Priority < kTopDrawPriority) != front) continue;
+      if (TCommonObj *hit = obj->Search(aPos, aKind)) return hit;
+    }
+  return nullptr;
+}
+
 void TAuthorPage::PaintBackground(TCanvas &aCanvas) {
   TMetaPage::PaintBackground(aCanvas);
   if (!TSysContext::Started() || SysInfo().FileVersion <= 2) return;

@@ -70,6 +70,9 @@ public:
   void PaintBackground(TCanvas &aCanvas) override;
   // Takes off the objects of the page that are system objects.
   void RemoveSysObjects();
+  // With the objects of low priority brought to the front, those are hit
+  // first; each group front to back, the page itself left out.
+  TCommonObj *Search(TRealPoint aPos, TSearch aKind) override;
 
 protected:
   TAuthorPage();

@@ -10,11 +10,14 @@
 #include "core/model/MakeInfo.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Color.h"
 #include "platform/system/Exception.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/books/AuthorBook.h"
 #include "shell/books/AuthorPageZoom.h"
 #include "shell/books/OpenFile.h"
+#include "shell/startup/BaseForm.h"
 #include "shell/startup/ProgramStart.h"
 #include "shell/startup/Startup.h"
 #include "tests/kinds/FigureKinds.h"
@@ -122,6 +125,42 @@ TEST_F(AuthorBookTest, ZoomScalesTheOpenPageAndPutsItBackExactly) {
   book_->SetPage(0);
   EXPECT_EQ(moved->Polygon()[0], (TRealPoint{75, 80}));
   EXPECT_EQ(moved->Polygon()[1], (TRealPoint{200, 100}));
+}
+
+// The page as the base form paints it: the pixel at (x, y).
+TColor PixelOf(TBaseForm &aForm, int x, int y) {
+  aForm.DropPageCache();
+  EXPECT_TRUE(aForm.FormPaint());
+  aForm.Canvas()->End();
+  return FromQColor(static_cast<QImage *>(aForm.Canvas()->Device())->pixelColor(x, y));
+}
+
+TEST_F(AuthorBookTest, LowPriorityObjectsComeToTheFrontAndTheEdgesShowFromVersionThree) {
+  TMetaPage *page = book_->Pages(1);
+  TTestRect *low = Place(page, 100, 100);
+  TTestRect *high = Place(page, 150, 120);
+  low->Param.Priority = 30;
+  low->Param.FaceColor = 0x00FF00;
+  high->Param.Priority = 60;
+  for (TTestRect *obj : {low, high})
+    obj->ReMake();
+  ASSERT_EQ(page->Items(0), low);
+  TBaseForm form;
+  form.resize(TBaseForm::kDesignWidth, TBaseForm::kDesignHeight);
+  const TRealPoint overlap{175, 130};
+  EXPECT_EQ(PixelOf(form, 175, 130), kFace);
+  EXPECT_EQ(page->Search(overlap, k_noRock), high);
+  SysInfo().FunctionTopDraw = true;
+  EXPECT_EQ(PixelOf(form, 175, 130), TColor(0x00FF00));
+  EXPECT_EQ(page->Search(overlap, k_noRock), low);
+  SysInfo().FunctionTopDraw = false;
+  // The page's right edge, dotted, only from format version 3 on.
+  SysInfo().FileVersion = 2;
+  const TColor plain = PixelOf(form, 800, 300);
+  EXPECT_NE(plain, TColor(0xC4C8C0));
+  SysInfo().FileVersion = 3;
+  const TColor edge1 = PixelOf(form, 800, 300), edge2 = PixelOf(form, 800, 301);
+  EXPECT_TRUE(edge1 == TColor(0xC4C8C0) || edge2 == TColor(0xC4C8C0));
 }
 
 // Answers every question with aAnswer and keeps the texts.

@@ -135,6 +135,8 @@ void TDummyDrawObj::KeepUnreadEntry(const QByteArray &aEntry, qsizetype aRecordB
 
 void TDummyDrawObj::DrawObj(TCanvas &aCanvas, std::span<const TRealPoint>) {
   if (GetMakeInfo().SysMode == smExec) return;
+  // Without points there is no place to show the note at.
+  if (Polygon().empty()) return;
   const TRect bounds = BoundsRect();
   const TRect note = RealPointsBounds(FixedPolygon());
   const int dx = bounds.Left - kNoteWidth / 2;

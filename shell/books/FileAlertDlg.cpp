@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <algorithm>
 
 #include "core/book/LmCompo.h"
 #include "core/model/BaseWindow.h"
@@ -79,13 +80,18 @@ void TFileAlertDlg::AnchorButtons(QSize aSize) {
 
 bool AskFileAlert(const QString &aText) {
   TFileAlertDlg dialog(Owner());
-  dialog.setFixedSize(kQuestionWidth, dialog.height());
-  dialog.Bevel1->resize(360, 72);
   // A label breaks at LF alone; the CR after it would show as a glyph.
   QString text = aText;
   text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
   dialog.Label1->setText(text);
   dialog.Label1->adjustSize();
+  // The frame and the dialog grow with the question, so that every line
+  // shows whole above the buttons.
+  const QRect label = dialog.Label1->geometry();
+  const int width = std::max(kQuestionWidth, label.right() + 24);
+  const int frameBottom = std::max(9 + 72, label.bottom() + 12);
+  dialog.Bevel1->setGeometry(10, 9, width - 20, frameBottom - 9);
+  dialog.setFixedSize(width, frameBottom + 14 + kButtonHeight + kButtonBottom);
   return dialog.exec() == QDialog::Accepted;
 }
 

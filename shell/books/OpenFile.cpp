@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include "core/book/LegacyBook.h"
 #include "core/model/MakeInfo.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"
@@ -17,11 +18,6 @@
 namespace lumora {
 
 namespace {
-
-TLegacyReader &LegacyReader() {
-  static TLegacyReader reader;
-  return reader;
-}
 
 float FileVersion() {
   return TSysContext::Started() ? SysInfo().FileVersion : 0;
@@ -62,10 +58,6 @@ void ShowBase() {
 
 } // namespace
 
-void SetLegacyReader(TLegacyReader aReader) {
-  LegacyReader() = std::move(aReader);
-}
-
 QStringList BookFileExts() {
   return {QStringLiteral(".lmm"), QStringLiteral(".lmm2")};
 }
@@ -84,6 +76,9 @@ QString TBookLoader::LoadFromFile(const QString &aFName) {
     if (fBook->ReadResult != TBookRead::brNotABook) fBook->ReadResult = TBookRead::brDamaged;
     read = false;
   }
+  // A book whose header was taken but of which no page could be read is
+  // no read at all: an older book is tried next.
+  if (read && fBook->ReadResult == TBookRead::brDamaged && fBook->PagesRead == 0) read = false;
   if (read) {
     if (FileVersion() <= 0) FError = QStringLiteral("このファイルは開きません。");
     fBookVersion = FileVersion();
@@ -91,17 +86,25 @@ QString TBookLoader::LoadFromFile(const QString &aFName) {
   }
   fBookVersion = FileVersion();
   const bool cancelled = fBook->ReadResult == TBookRead::brCancelled;
-  if (!cancelled && FileVersion() <= 3 && LegacyReader()) {
-    if (TSysContext::Started() && SysInfo().SysMode() != smAuthor) {
-      QCoreApplication::processEvents();
-      FError = QStringLiteral("V2.0以前のファイルは編集モードで読込みます。");
-      throw Exception(FError);
-    }
+  if (!cancelled && FileVersion() <= 3) {
     fBook->CloseBook();
     fBook->Clear();
-    if (LegacyReader()(*fBook, aFName)) {
-      fBookVersion = FileVersion();
-      return aFName;
+    TLegacyBookLoader legacy(fBook);
+    try {
+      if (legacy.LoadFromFile(aFName)) {
+        fBookVersion = legacy.Version();
+        return aFName;
+      }
+    } catch (const Exception &) {
+      // Older books open in author mode only: the refusal goes to the caller.
+      if (TSysContext::Started() && SysInfo().SysMode() != smAuthor) {
+        FError = legacy.Error();
+        throw;
+      }
+      // A version too old to read was said by the reader itself; any other
+      // refusal means the file is no book.
+      if (legacy.Error().endsWith(QStringLiteral("Ver1.5以前と判定され読込み不能でした。")))
+        fBook->ReadResult = TBookRead::brCannotOpen;
     }
   }
   FError = QStringLiteral("このファイルは開きません。");

@@ -4,18 +4,10 @@
 // reader and falls back on the reader of older books for format versions 3
 // and below.
 #include <QString>
-#include <functional>
 
 #include "core/book/MetaBook.h"
 
 namespace lumora {
-
-// Reads a book of format version 3 or less into aBook; false when it
-// cannot.
-using TLegacyReader = std::function<bool(TMetaBook &aBook, const QString &aFile)>;
-// The reader of older books the loader falls back on (none: such books do
-// not open).
-void SetLegacyReader(TLegacyReader aReader);
 
 class TBookLoader {
 public:

@@ -3,7 +3,9 @@
 // frame) at a known place. Usage: lumora_smoke_book FILE.lmm [WIDTHxHEIGHT
 // [PAGES]] (the page size, 800x600 when not given; the pages, the common
 // page included, 2 when not given: every page after page 1 holds a note of
-// its own, further down the page).
+// its own, further down the page). lumora_smoke_book --legacy FILE.lmm
+// writes a book of the old format instead: a common page and a page with
+// one figure.
 #include <QGuiApplication>
 #include <QSize>
 #include <QStringList>
@@ -16,8 +18,11 @@
 #include "shell/books/AuthorBook.h"
 #include "shell/startup/ProgramStart.h"
 #include "shell/startup/Startup.h"
+#include "tests/kinds/LegacyBookWriter.h"
 
 int main(int argc, char **argv) {
+  if (argc == 3 && QByteArray(argv[1]) == "--legacy")
+    return lumora::test::WriteOldBookFile(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
   QSize page(800, 600);
   if (argc >= 3) {
     const QStringList size = QString::fromLocal8Bit(argv[2]).split(u'x');

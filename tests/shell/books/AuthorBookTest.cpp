@@ -21,6 +21,7 @@
 #include "shell/startup/ProgramStart.h"
 #include "shell/startup/Startup.h"
 #include "tests/kinds/FigureKinds.h"
+#include "tests/kinds/LegacyBookWriter.h"
 #include "tests/kinds/TestStart.h"
 
 namespace lumora::test {
@@ -226,6 +227,18 @@ TEST_F(AuthorBookTest, InsertPutsTheBooksPagesBeforeTheCurrentPage) {
   EXPECT_EQ(book_->Page(), 3);
   EXPECT_EQ(CurrentBook(), book_.get());
   SetMessageBox(nullptr);
+}
+
+TEST_F(AuthorBookTest, AnOlderBookOpensThroughTheLegacyReaderAtPageOne) {
+  const QString old = dir_.path() + QStringLiteral("/old.lmm");
+  ASSERT_TRUE(WriteOldBookFile(old));
+  TOpenFile opener(old, QStringLiteral("編集"));
+  ASSERT_TRUE(opener.Open()) << opener.OpenError().toStdString() << " version "
+                             << SysInfo().FileVersion;
+  EXPECT_LT(opener.BookVersion(), 2);
+  ASSERT_GE(book_->Count(), 2);
+  EXPECT_EQ(book_->Page(), 1);
+  EXPECT_EQ(book_->Pages(1)->Count(), 1);
 }
 
 TEST_F(AuthorBookTest, OpenRefusesMissingFilesAndOtherKinds) {

@@ -151,10 +151,13 @@ TEST_F(CloseOKDlgTest, FileAlertAsksTheVersionQuestion) {
       EXPECT_EQ(dialog->windowTitle(), "ファイル保存");
       // The lines joined by LF CR show as lines.
       EXPECT_EQ(dialog->Label1->text(), "このファイル(本.lmm)は\n開きますか？");
-      // Widened for the question, the buttons kept at the right edge.
-      EXPECT_EQ(dialog->width(), 383);
-      EXPECT_EQ(dialog->CancelBtn->geometry(), QRect(293, 82, 82, 27));
-      EXPECT_EQ(dialog->OKBtn->geometry(), QRect(207, 82, 81, 27));
+      // Widened for the question, every line inside the frame and the
+      // buttons below it at the right edge.
+      EXPECT_GE(dialog->width(), 383);
+      EXPECT_TRUE(dialog->Bevel1->geometry().contains(dialog->Label1->geometry()));
+      EXPECT_GT(dialog->CancelBtn->geometry().top(), dialog->Bevel1->geometry().bottom());
+      EXPECT_EQ(dialog->CancelBtn->geometry().right(), dialog->width() - 9);
+      EXPECT_LT(dialog->OKBtn->geometry().right(), dialog->CancelBtn->geometry().left());
       QPushButton *pressed = QString(c.button) == "OK" ? dialog->OKBtn : dialog->CancelBtn;
       EXPECT_EQ(pressed->text(), c.button);
       pressed->click();

@@ -93,6 +93,10 @@ QString TBookLoader::LoadFromFile(const QString &aFName) {
     try {
       if (legacy.LoadFromFile(aFName)) {
         fBookVersion = legacy.Version();
+        // The pages of an older book are made at once: their objects were
+        // placed as they were read, not when first shown.
+        for (int i = 0; i < fBook->Count(); ++i)
+          if (TMetaPage *page = fBook->Pages(i)) page->ReMake();
         return aFName;
       }
     } catch (const Exception &) {

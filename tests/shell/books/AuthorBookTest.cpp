@@ -17,6 +17,7 @@
 #include "shell/books/AuthorBook.h"
 #include "shell/books/AuthorPageZoom.h"
 #include "shell/books/OpenFile.h"
+#include "shell/input/AuthorHandler.h"
 #include "shell/startup/BaseForm.h"
 #include "shell/startup/ProgramStart.h"
 #include "shell/startup/Startup.h"
@@ -164,6 +165,27 @@ TEST_F(AuthorBookTest, LowPriorityObjectsComeToTheFrontAndTheEdgesShowFromVersio
   EXPECT_TRUE(edge1 == TColor(0xC4C8C0) || edge2 == TColor(0xC4C8C0));
 }
 
+TEST_F(AuthorBookTest, TheActiveObjectShowsRightAboveTheObjectItLinksTo) {
+  TMetaPage *page = book_->Pages(1);
+  TTestRect *active = Place(page, 100, 100);
+  TTestRect *over = Place(page, 150, 120);
+  TTestRect *top = Place(page, 180, 125);
+  active->Param.FaceColor = 0x00FF00;
+  top->Param.FaceColor = 0xFF0000;
+  for (TTestRect *obj : {active, over, top})
+    obj->ReMake();
+  TBaseForm form;
+  form.resize(TBaseForm::kDesignWidth, TBaseForm::kDesignHeight);
+  auto *handler = new TAuthorHandler(&form, &form, [] { return CurrentWorkPage(); });
+  handler->Construct(nullptr);
+  EXPECT_EQ(PixelOf(form, 175, 130), kFace); // under the second figure
+  active->GetLink()->SetLinkedObj(over);
+  handler->SetActiveObj(active);
+  EXPECT_EQ(PixelOf(form, 175, 130), TColor(0x00FF00)); // now above it
+  EXPECT_EQ(PixelOf(form, 190, 130), TColor(0xFF0000)); // still under the third
+  delete handler;
+}
+
 // Answers every question with aAnswer and keeps the texts.
 class TAnswerBox : public IMessageBox {
 public:
@@ -239,6 +261,19 @@ TEST_F(AuthorBookTest, AnOlderBookOpensThroughTheLegacyReaderAtPageOne) {
   ASSERT_GE(book_->Count(), 2);
   EXPECT_EQ(book_->Page(), 1);
   EXPECT_EQ(book_->Pages(1)->Count(), 1);
+}
+
+TEST_F(AuthorBookTest, AnOlderBookIsRefusedInPresentationMode) {
+  const QString old = dir_.path() + QStringLiteral("/old.lmm");
+  ASSERT_TRUE(WriteOldBookFile(old));
+  SysInfo().SetSysMode(smExec);
+  try {
+    TOpenFile(old, QStringLiteral("実行")).Open();
+    ADD_FAILURE() << "opened";
+  } catch (const Exception &e) {
+    EXPECT_EQ(e.Message(), QStringLiteral("V2.0以前のファイルは編集モードで読込みます。"));
+  }
+  SysInfo().SetSysMode(smAuthor);
 }
 
 TEST_F(AuthorBookTest, OpenRefusesMissingFilesAndOtherKinds) {

@@ -84,6 +84,19 @@ TAuthorPage *TAuthorBook::CreatePageAt(int Index) {
   return page;
 }
 
+void TAuthorBook::SetBoundsRect(const TRect &) {
+  for (int i = 0; i < Count(); ++i)
+    if (TMetaPage *page = Pages(i)) page->SetBoundsRect(TRect{0, 0, WinWidth, WinHeight});
+}
+
+void TAuthorBook::Resize(IGraphicPanel *aPanel) {
+  if (auto *zoom = dynamic_cast<TAuthPageZoomEx *>(FPageZoom.get()))
+    zoom->SetPanel(aPanel);
+  else
+    FPageZoom = std::make_unique<TAuthPageZoomEx>(aPanel, this);
+  FPageZoom->ResizePage();
+}
+
 bool TAuthorBook::LoadFromFile(const QString &aFile, QString &aHeader) {
   const bool read = TMetaBook::LoadFromFile(aFile, aHeader);
   const QFileInfo file(aFile);

@@ -38,6 +38,11 @@ public:
   // end), with page 0 as its common page, made current and its thumbnail
   // registered; null (nothing added) when that fails.
   TAuthorPage *CreatePageAt(int Index);
+  // Every page takes the bounds of the book's page size.
+  void SetBoundsRect(const TRect &aRect) override;
+  // The page zoom fitted to aPanel (made on first use), then the page
+  // shown at the zoom it asks for.
+  void Resize(IGraphicPanel *aPanel) override;
   // The book file's reader; then the folder and name of the book and the
   // system state's file name are the file's.
   bool LoadFromFile(const QString &aFile, QString &aHeader) override;

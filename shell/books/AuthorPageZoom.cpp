@@ -1,5 +1,6 @@
 #include "shell/books/AuthorPageZoom.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/book/LmCompo.h"
@@ -10,6 +11,7 @@
 #include "core/model/ObjPool.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"
+#include "shell/input/MouseHandler.h"
 
 namespace lumora {
 
@@ -106,6 +108,62 @@ void TOpenAuthorPage::Close() {
     obj.UnZoom(FOpenZoom);
   FOrgObjes.clear();
   FPage = nullptr;
+}
+
+// ---- TAuthPageZoomEx ----
+
+TAuthPageZoomEx::TAuthPageZoomEx(IGraphicPanel *aPanel, TMetaBook *aParent)
+    : TPageZoom(aPanel, aParent), FPage(aParent ? std::max(aParent->Page(), 0) : 0) {}
+
+bool TAuthPageZoomEx::ComputeZoom(long double &aDelta) {
+  if (!FGraphicPanel || !FBook || !FBook->WorkPage) return false;
+  const TRect client = FGraphicPanel->ClientRect();
+  const long double w = CurrentWinWidth(), h = CurrentWinHeight();
+  if (w <= 0 || h <= 0) return false;
+  const long double a = w < h ? (client.Bottom - client.Top) / h : (client.Right - client.Left) / w;
+  if (a <= 0) return false;
+  TMetaPage *page = FBook->WorkPage;
+  aDelta = a / page->Zoom();
+  if (NearOne(aDelta)) {
+    const long double system = TSysContext::Started() ? SysInfo().Zoom() : 1.0L;
+    aDelta = a / system;
+    if (NearOne(aDelta)) return false;
+    if (TSysContext::Started()) SysInfo().SetZoom(a);
+    return true;
+  }
+  page->SetZoom(a);
+  return true;
+}
+
+void TAuthPageZoomEx::ZoomPage() {
+  if (!Showing() || !FBook || !FBook->WorkPage) return;
+  TMetaPage *page = FBook->WorkPage;
+  long double delta = 1;
+  if (ComputeZoom(delta)) {
+    page->OpenMakers();
+    if (TSysContext::Started()) SysInfo().UpdateAdsorb(page->Page0(), page);
+  } else {
+    page->OpenMakers();
+  }
+}
+
+void TAuthPageZoomEx::ResizePage() {
+  if (!Showing() || !FBook || !FBook->WorkPage) return;
+  long double delta = 1;
+  if (!ComputeZoom(delta)) return;
+  TMetaPage *page = FBook->WorkPage;
+  if (TSysContext::Started())
+    if (auto *handler = dynamic_cast<TMouseEventHandler *>(SysInfo().GrabHandle()))
+      handler->CreateNormalEvent();
+  if (TMetaPage *common = page->Page0()) common->OpenMakers();
+  page->OpenMakers();
+  if (TSysContext::Started()) SysInfo().UpdateAdsorb(page->Page0(), page);
+}
+
+void TAuthPageZoomEx::OpenPage(TMetaPage *aPage, int aNo) {
+  FPage = aNo;
+  if (aPage) aPage->Open(aNo);
+  ZoomPage();
 }
 
 } // namespace lumora

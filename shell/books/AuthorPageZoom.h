@@ -6,6 +6,7 @@
 // returns exactly, without drift.
 #include <vector>
 
+#include "core/book/MetaBook.h"
 #include "core/geometry/Geometry.h"
 
 namespace lumora {
@@ -46,6 +47,29 @@ private:
   TMetaPage *FPage = nullptr;
   std::vector<TOrgObj> FOrgObjes;
   long double FOpenZoom = 1.0L;
+};
+
+// Fits the author page to the panel that shows it: the page's longer side
+// fills the panel.
+class TAuthPageZoomEx : public TPageZoom {
+public:
+  // Remembers the book's current page.
+  TAuthPageZoomEx(IGraphicPanel *aPanel, TMetaBook *aParent);
+  // Opens page aNo and zooms it for the panel.
+  void OpenPage(TMetaPage *aPage, int aNo) override;
+  // After the panel changed its size: the common and the work page shown
+  // at the zoom the panel now asks for.
+  void ResizePage() override;
+  // The work page at the zoom of the panel, or made again at its own.
+  void ZoomPage() override;
+  void SetPanel(IGraphicPanel *aPanel) { FGraphicPanel = aPanel; }
+  // The zoom the panel asks for: false when neither the work page's nor
+  // the system zoom changes; aDelta the factor from the page's zoom.
+  bool ComputeZoom(long double &aDelta);
+  int Page() const { return FPage; }
+
+private:
+  int FPage = 0;
 };
 
 // The program's page opener, made with the author book; null while there

@@ -186,6 +186,41 @@ TEST_F(AuthorBookTest, TheActiveObjectShowsRightAboveTheObjectItLinksTo) {
   delete handler;
 }
 
+// A page panel of a given client size.
+class TFakePanel : public IGraphicPanel {
+public:
+  TRect ClientRect() const override { return client; }
+  bool Showing() const override { return showing; }
+  TRect client{0, 0, 1600, 1200};
+  bool showing = true;
+};
+
+TEST_F(AuthorBookTest, ThePageZoomFitsThePanel) {
+  TFakePanel panel;
+  TAuthPageZoomEx zoom(&panel, book_.get());
+  long double delta = 0;
+  // 800 x 600 in a panel twice as wide: twice the size.
+  ASSERT_TRUE(zoom.ComputeZoom(delta));
+  EXPECT_DOUBLE_EQ(double(delta), 2.0);
+  EXPECT_DOUBLE_EQ(double(book_->WorkPage->Zoom()), 2.0);
+  EXPECT_DOUBLE_EQ(double(SysInfo().Zoom()), 2.0);
+  EXPECT_FALSE(zoom.ComputeZoom(delta)); // nothing changes
+  // A tall page fits by its height.
+  book_->WinWidth = 300;
+  book_->WinHeight = 600;
+  panel.client = TRect{0, 0, 1000, 300};
+  ASSERT_TRUE(zoom.ComputeZoom(delta));
+  EXPECT_DOUBLE_EQ(double(book_->WorkPage->Zoom()), 0.5);
+  // The book's own zoom, for a panel that does not show, does nothing.
+  panel.showing = false;
+  panel.client = TRect{0, 0, 600, 1200};
+  book_->Resize(&panel);
+  EXPECT_DOUBLE_EQ(double(book_->WorkPage->Zoom()), 0.5);
+  panel.showing = true;
+  book_->Resize(&panel);
+  EXPECT_DOUBLE_EQ(double(book_->WorkPage->Zoom()), 2.0);
+}
+
 // Answers every question with aAnswer and keeps the texts.
 class TAnswerBox : public IMessageBox {
 public:

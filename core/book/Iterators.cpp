@@ -1,5 +1,7 @@
 #include "core/book/Iterators.h"
 
+#include "core/support/RectOps.h"
+
 #include <QVariantList>
 #include <algorithm>
 
@@ -35,11 +37,6 @@ TCommonObj *PoolItem(const TCommonObj *aCompo, int aIndex) {
 TCommonObj *PoolObject(const TCommonObj *aCompo, int64_t aId) {
   const TAbObjectPool *pool = aCompo ? aCompo->Pool() : nullptr;
   return pool ? pool->GetObjs(aId) : nullptr;
-}
-
-TRect Normalised(const TRect &r) {
-  return {std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
-          std::max(r.Top, r.Bottom)};
 }
 
 } // namespace
@@ -154,7 +151,7 @@ bool TLmHasNext::HasNext() {
 // ---- TRectIterator ----
 
 TRectIterator::TRectIterator(TCustomCompo *aPage, const TRect &aRect)
-    : TLmIterator(HasNextClass<TRectHasNext>()), fRect(Normalised(aRect)) {
+    : TLmIterator(HasNextClass<TRectHasNext>()), fRect(NormalizeRect(aRect)) {
   Begin(aPage);
 }
 
@@ -163,7 +160,7 @@ TRectHasNext::TRectHasNext(THasNext *aParent, TCustomCompo *aCompo) : TLmHasNext
     fRect = it->Rect();
   else if (auto *frame = dynamic_cast<TRectHasNext *>(aParent))
     fRect = frame->Rect();
-  fRect = Normalised(fRect);
+  fRect = NormalizeRect(fRect);
 }
 
 bool TRectHasNext::IsTarget(TCommonObj *aObj) {

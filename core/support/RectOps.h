@@ -21,7 +21,13 @@ inline TRect UnionRect(const TRect &a, const TRect &b) {
           std::max(a.Bottom, b.Bottom)};
 }
 
-// The rectangle grown by d on every side.
+// The rectangle with its corners ordered: one given right to left or
+// bottom to top is turned the usual way round.
+inline TRect NormalizeRect(const TRect &r) {
+  return {std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
+          std::max(r.Top, r.Bottom)};
+}
+
 // Grows r by d on every side and, when asked, right and bottom by one more
 // pixel; sides that would leave the Integer range stay at its end.
 inline TRect InflateRect(const TRect &r, int d, int extraRightBottom = 0) {

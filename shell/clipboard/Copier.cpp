@@ -1,5 +1,8 @@
 #include "shell/clipboard/Copier.h"
 
+#include "core/drawable/DrawObj.h"
+#include "core/drawable/DummyDrawObj.h"
+
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
@@ -29,8 +32,7 @@ const QString kStillKind = QStringLiteral("静止画");
 const QString kTextBoxKind = QStringLiteral("文字編集");
 const QString kBalloonKind = QStringLiteral("吹き出し");
 const QString kSoundKind = QStringLiteral("音声");
-const QString kPlaceholderKind = QStringLiteral("仮オブジェクト");
-const QString kValueCommand = QStringLiteral("固有値");
+const QString kValueCommand = QString::fromUtf16(TDrawObj::kValueCommand);
 
 // Composites nested deeper than this in a pasted block are refused: the
 // readers and the link search recurse once per level (and the search by id
@@ -345,7 +347,7 @@ std::unique_ptr<TCommonObj> TCopier::ReadRecord() {
   try {
     std::unique_ptr<TCommonObj> obj = TCommonObj::GetMakeInfo().LoadFromStream(*this);
     SetPosition(start);
-    if (obj && obj->ObjInfo().Name == kPlaceholderKind) {
+    if (obj && obj->ObjInfo().Name == QStringView(TDummyDrawObj::kKindName)) {
       // A kind no class bears: the placeholder keeps the record.
       int32_t size = 0;
       ReadBuffer(size);

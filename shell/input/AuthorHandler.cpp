@@ -13,6 +13,7 @@
 #include "core/model/Interfaces.h"
 #include "core/model/Link.h"
 #include "core/model/ObjPool.h"
+#include "core/support/RectOps.h"
 #include "core/system/SysContext.h"
 #include "core/system/SysInfo.h"
 #include "platform/graphics/Canvas.h"
@@ -69,11 +70,6 @@ TLink *HandLink(TCommonObj *aObj) {
   return dynamic_cast<TNullLink *>(link) ? nullptr : link;
 }
 
-TRect NormalizeRect(const TRect &aRect) {
-  return TRect{std::min(aRect.Left, aRect.Right), std::min(aRect.Top, aRect.Bottom),
-               std::max(aRect.Left, aRect.Right), std::max(aRect.Top, aRect.Bottom)};
-}
-
 void LoadDragCopyCursor() {
   static bool loaded = false;
   if (loaded) return;
@@ -91,12 +87,10 @@ TAuthorHandler::TAuthorHandler(QWidget *aOwner, TBaseWindow *aBase, TRootObj aOb
 }
 
 TAuthorHandler::~TAuthorHandler() {
+  // Property mode gives the hooks back and closes its box while the
+  // handler is still whole; the base frees the state, drag and grips.
   FPropertyEvent.reset();
   FPropbserv.reset();
-  FCopier.reset();
-  FMouseEvent.reset();
-  FDrag.reset();
-  FGripGrabs.reset();
 }
 
 void TAuthorHandler::Construct(TMouseEventHandler *aHandler) {
@@ -118,13 +112,6 @@ void TAuthorHandler::Construct(TMouseEventHandler *aHandler) {
   FCopier->RequestNewObj = RequestNewObj;
   if (auto *previous = dynamic_cast<TAuthorHandler *>(aHandler); previous && previous->FCopier)
     FCopier->Clear(previous->FCopier.get());
-}
-
-TCommonObj *TAuthorHandler::CreateObject(const QString &aClass, TCustomCompo *aPool) {
-  std::unique_ptr<TCommonObj> made = ObjClassList().CreateObject(aClass);
-  if (!made) return nullptr;
-  if (FDrag) FDrag->Open(made.get());
-  return aPool ? aPool->AddObj(std::move(made)) : nullptr;
 }
 
 void TAuthorHandler::DropPropertyEvent() {
@@ -270,13 +257,7 @@ void TAuthorHandler::ObjectPaste() {
   if (FCopier->Count() == 1) {
     FCopier->SetOffset(QPoint(5, 5));
     std::unique_ptr<TCommonObj> made = FCopier->Paste(root);
-    if (!made) return;
-    TCommonObj *obj = root->AddObj(std::move(made));
-    if (obj->Param.Transparency != 0) obj->ReMake();
-    if (obj->Maker()) obj->Maker()->Invalidate(false);
-    DropPropertyEvent();
-    RunMaker(TAuthorObjEvent::StaticClass(), obj);
-    Record(kOpCreate, obj);
+    PlacePasted(root, std::move(made));
     return;
   }
   SetCursor(crHourGlass);
@@ -307,12 +288,15 @@ void TAuthorHandler::ObjectPaste() {
 void TAuthorHandler::ObjectTextTablePaste() {
   auto *root = dynamic_cast<TCustomCompo *>(Root());
   if (!FCopier || !root) return;
-  std::unique_ptr<TCommonObj> made = FCopier->PasteToTextTable(root);
-  if (!made) return;
-  TCommonObj *obj = root->AddObj(std::move(made));
+  PlacePasted(root, FCopier->PasteToTextTable(root));
+}
+
+void TAuthorHandler::PlacePasted(TCustomCompo *aRoot, std::unique_ptr<TCommonObj> aObj) {
+  if (!aObj) return;
+  TCommonObj *obj = aRoot->AddObj(std::move(aObj));
+  if (obj->Param.Transparency != 0) obj->ReMake();
   if (obj->Maker()) obj->Maker()->Invalidate(false);
-  DropPropertyEvent();
-  RunMaker(TAuthorObjEvent::StaticClass(), obj);
+  CreateEvent(TAuthorObjEvent::StaticClass(), obj);
   Record(kOpCreate, obj);
 }
 
@@ -440,9 +424,7 @@ bool TNormalEvent::Banding() const {
 
 void TNormalEvent::InvalidateBand() const {
   if (!Banding() || !FHandler->BaseWindow()) return;
-  TRect area = NormalizeRect(FRectBand);
-  area = TRect{area.Left - 1, area.Top - 1, area.Right + 2, area.Bottom + 2};
-  FHandler->BaseWindow()->InvalidateOverlay(area);
+  FHandler->BaseWindow()->InvalidateOverlay(InflateRect(NormalizeRect(FRectBand), 1, 1));
 }
 
 void TNormalEvent::PaintBand(TCanvas &aCanvas) const {
@@ -535,13 +517,6 @@ bool TAuthorObjEvent::IsContinue(TMouseEventHandler *, TShiftState aShift, int, 
   FChangeClass =
       aShift.Contains(ssCtrl) && FDragCount <= 3 ? TMultiObjEvent::StaticClass() : nullptr;
   return false;
-}
-
-void TAuthorObjEvent::MouseDown(TMouseButton aButton, TShiftState aShift, int X, int Y) {
-  if (!FObj || GrabState() == gsMoving) return;
-  // The object's own snap points leave the snap map when the drag first
-  // shows the object's outline.
-  TTakeObjEvent::MouseDown(aButton, aShift, X, Y);
 }
 
 void TAuthorObjEvent::MouseMove(TShiftState aShift, int X, int Y) {

@@ -30,7 +30,6 @@ public:
   // author grips and drag, the null state and a copier (which takes over
   // the copied records of aHandler's copier when one is given).
   void Construct(TMouseEventHandler *aHandler) override;
-  TCommonObj *CreateObject(const QString &aClass, TCustomCompo *aPool) override;
   void CreateNullEvent() override;
   // A property-state class makes the held property state and opens its
   // box; any other class first drops a held property state.
@@ -79,6 +78,9 @@ protected:
 private:
   // Frees a held property state.
   void DropPropertyEvent();
+  // A pasted object onto the page: re-made when see-through, selected and
+  // recorded as a creation.
+  void PlacePasted(TCustomCompo *aRoot, std::unique_ptr<TCommonObj> aObj);
   // The press steps after the right button; true when the press ends.
   bool PropertyPress(TShiftState aShift, int X, int Y);
   void ChooseNext(TShiftState aShift, int X, int Y);
@@ -130,7 +132,6 @@ class TAuthorObjEvent : public TTakeObjEvent {
   LUMORA_EVENT(TAuthorObjEvent, TTakeObjEvent)
 public:
   bool IsContinue(TMouseEventHandler *, TShiftState aShift, int, int) override;
-  void MouseDown(TMouseButton aButton, TShiftState aShift, int X, int Y) override;
   void MouseMove(TShiftState aShift, int X, int Y) override;
   void MouseUp(TMouseButton aButton, TShiftState aShift, int X, int Y) override;
   TEventClass ChangeClass() override { return FChangeClass; }

@@ -4,7 +4,9 @@
 #include <QMouseEvent>
 
 #include "core/book/MetaBook.h"
+#include "core/model/ClassRegistry.h"
 #include "core/model/CommonObj.h"
+#include "core/model/CoreContext.h"
 #include "core/model/CustomCompo.h"
 #include "core/model/ObjPool.h"
 #include "core/system/SysContext.h"
@@ -87,6 +89,13 @@ IAdsorbMap *TMouseEventHandler::Adsorb() {
 
 void TMouseEventHandler::ClearGrips() {
   if (FGripGrabs) FGripGrabs->Clear();
+}
+
+TCommonObj *TMouseEventHandler::CreateObject(const QString &aClass, TCustomCompo *aPool) {
+  std::unique_ptr<TCommonObj> made = ObjClassList().CreateObject(aClass);
+  if (!made) return nullptr;
+  if (FDrag) FDrag->Open(made.get());
+  return aPool ? aPool->AddObj(std::move(made)) : nullptr;
 }
 
 void TMouseEventHandler::CreateNullEvent() {

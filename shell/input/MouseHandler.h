@@ -65,9 +65,9 @@ public:
   // Fills the state-class table, makes the grips, the drag and the first
   // state. aHandler is a handler being replaced.
   virtual void Construct(TMouseEventHandler *aHandler) = 0;
-  // Makes an object of a kind name into a composite; null when the kind
-  // is unknown.
-  virtual TCommonObj *CreateObject(const QString &aClass, TCustomCompo *aPool) = 0;
+  // Makes an object of a kind name through the class registry, opens the
+  // drag on it and adds it to aPool; null when the kind is unknown.
+  virtual TCommonObj *CreateObject(const QString &aClass, TCustomCompo *aPool);
   virtual void CreateNullEvent();
   // Builds the next state through the current state's event maker; a null
   // class does nothing, a null object means the handler's FObj.

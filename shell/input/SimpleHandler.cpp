@@ -59,13 +59,6 @@ void TSimpleHandler::Construct(TMouseEventHandler *) {
   FGrabState = gsNormal;
 }
 
-TCommonObj *TSimpleHandler::CreateObject(const QString &aClass, TCustomCompo *aPool) {
-  std::unique_ptr<TCommonObj> made = ObjClassList().CreateObject(aClass);
-  if (!made) return nullptr;
-  if (FDrag) FDrag->Open(made.get());
-  return aPool ? aPool->AddObj(std::move(made)) : nullptr;
-}
-
 void TSimpleHandler::CreateEvent(TEventClass aEvent, TCommonObj *aObj) {
   if (!aEvent) return;
   RunMaker(aEvent, aObj ? aObj : FObj);

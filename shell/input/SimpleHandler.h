@@ -20,9 +20,6 @@ public:
   // object), fills the class table, makes the grips, the drag and the
   // idle state.
   void Construct(TMouseEventHandler *aHandler) override;
-  // An object of the kind from the class registry, opened by the drag and
-  // added to aPool; null for an unknown kind.
-  TCommonObj *CreateObject(const QString &aClass, TCustomCompo *aPool) override;
   void CreateEvent(TEventClass aEvent, TCommonObj *aObj) override;
   void CreateEvent(TAction *, TObjMode) override {}
   void CreateNormalEvent() override {}
